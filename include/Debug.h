@@ -1,0 +1,7 @@
+// Module header Debug. Compiles as C++11.
+#ifndef KIV_DEBUG_H
+#define KIV_DEBUG_H
+
+#include "detail/MacTypes.h"
+
+#endif

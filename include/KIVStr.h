@@ -1,0 +1,7 @@
+// Module header KIVStr. Compiles as C++11.
+#ifndef KIV_KIVSTR_H
+#define KIV_KIVSTR_H
+
+#include "detail/MacTypes.h"
+
+#endif

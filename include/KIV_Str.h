@@ -1,0 +1,7 @@
+// Module header KIV_Str. Compiles as C++11.
+#ifndef KIV_KIV_STR_H
+#define KIV_KIV_STR_H
+
+#include "detail/MacTypes.h"
+
+#endif

@@ -1,0 +1,7 @@
+// Module header KivDebug. Compiles as C++11.
+#ifndef KIV_KIVDEBUG_H
+#define KIV_KIVDEBUG_H
+
+#include "detail/MacTypes.h"
+
+#endif

@@ -1,0 +1,7 @@
+// Module header KivMisc. Compiles as C++11.
+#ifndef KIV_KIVMISC_H
+#define KIV_KIVMISC_H
+
+#include "detail/MacTypes.h"
+
+#endif

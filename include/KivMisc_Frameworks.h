@@ -1,0 +1,7 @@
+// Module header KivMisc_Frameworks. Compiles as C++11.
+#ifndef KIV_KIVMISC_FRAMEWORKS_H
+#define KIV_KIVMISC_FRAMEWORKS_H
+
+#include "detail/MacTypes.h"
+
+#endif

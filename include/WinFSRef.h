@@ -1,0 +1,7 @@
+// Module header WinFSRef. Compiles as C++11.
+#ifndef KIV_WINFSREF_H
+#define KIV_WINFSREF_H
+
+#include "detail/MacTypes.h"
+
+#endif

@@ -1,0 +1,1 @@
+int kiv_placeholder = 0;
