@@ -1,1 +1,0 @@
-int kiv_placeholder = 0;
