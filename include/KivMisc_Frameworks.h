@@ -3,5 +3,6 @@
 #define KIV_KIVMISC_FRAMEWORKS_H
 
 #include "detail/MacTypes.h"
+#include "detail/Console.h"
 
 #endif

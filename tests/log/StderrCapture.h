@@ -1,0 +1,75 @@
+// Captures what the process writes to standard error and splits it into console entries.
+#pragma once
+
+#include <cstdio>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace kivtest {
+
+class StderrCapture {
+public:
+  StderrCapture() {
+    std::fflush(stderr);
+    file_ = std::tmpfile();
+    saved_ = ::dup(STDERR_FILENO);
+    ::dup2(::fileno(file_), STDERR_FILENO);
+  }
+  ~StderrCapture() {
+    restore();
+    if (file_) std::fclose(file_);
+  }
+
+  // Everything written since construction (standard error is restored first).
+  std::string raw() {
+    restore();
+    std::string out;
+    std::rewind(file_);
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, file_)) > 0)
+      out.append(buf, n);
+    return out;
+  }
+
+  // The texts of the console entries: each entry starts with its stamp and process tag, which
+  // must be well formed; lines without a stamp continue the previous entry's text.
+  std::vector<std::string> entries() {
+    static const std::regex head(
+        R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} [^\[\] ]+\[\d+:\d+\] ([\s\S]*)$)");
+    std::vector<std::string> out;
+    std::string all = raw();
+    bool dangling = !all.empty() && all.back() != '\n';
+    std::istringstream in(all);
+    std::string line;
+    while (std::getline(in, line)) {
+      std::smatch m;
+      if (std::regex_match(line, m, head))
+        out.push_back(m[1]);
+      else if (!out.empty())
+        out.back() += "\n" + line;
+      else
+        out.push_back("<unstamped>" + line);
+    }
+    if (dangling && !out.empty()) out.back() += "<no line end>";
+    return out;
+  }
+
+private:
+  void restore() {
+    if (saved_ >= 0) {
+      std::fflush(stderr);
+      ::dup2(saved_, STDERR_FILENO);
+      ::close(saved_);
+      saved_ = -1;
+    }
+  }
+  std::FILE* file_ = nullptr;
+  int saved_ = -1;
+};
+
+} // namespace kivtest
