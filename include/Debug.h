@@ -3,5 +3,6 @@
 #define KIV_DEBUG_H
 
 #include "detail/MacTypes.h"
+#include "detail/DiagnosticsLog.h"
 
 #endif

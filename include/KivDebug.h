@@ -3,5 +3,6 @@
 #define KIV_KIVDEBUG_H
 
 #include "detail/MacTypes.h"
+#include "detail/DiagnosticsLog.h"
 
 #endif
