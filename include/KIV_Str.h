@@ -3,5 +3,6 @@
 #define KIV_KIV_STR_H
 
 #include "detail/MacTypes.h"
+#include "detail/CFString.h"
 
 #endif

@@ -1,0 +1,149 @@
+// The platform string service: reference-counted UTF-16 text objects with decoders and
+// encoders for 8-bit encodings. Compiles as C++11.
+//
+// Every object created or copied here belongs to the caller, who releases it with CFRelease.
+// Creation returns null when the bytes are not valid in the encoding; encoding into a buffer
+// returns false, without substitute characters, when a character has no form in the encoding
+// or the result does not fit. Null object arguments are tolerated: queries answer 0, false or
+// null and modifications do nothing.
+#ifndef KIV_DETAIL_CFSTRING_H
+#define KIV_DETAIL_CFSTRING_H
+
+#include "MacTypes.h"
+
+typedef const void* CFTypeRef;
+typedef long CFIndex;
+typedef unsigned long CFOptionFlags;
+typedef UInt32 CFStringEncoding;
+
+typedef const struct __CFString* CFStringRef;
+typedef struct __CFString* CFMutableStringRef;
+typedef const struct __CFAllocator* CFAllocatorRef;
+typedef const struct __CFLocale* CFLocaleRef;
+
+// The default allocator; the only one the service knows.
+static const CFAllocatorRef kCFAllocatorDefault = 0;
+
+struct CFRange {
+  CFIndex location;
+  CFIndex length;
+};
+
+inline CFRange CFRangeMake(CFIndex location, CFIndex length) {
+  CFRange range;
+  range.location = location;
+  range.length = length;
+  return range;
+}
+
+typedef CFIndex CFComparisonResult;
+enum { kCFCompareLessThan = -1, kCFCompareEqualTo = 0, kCFCompareGreaterThan = 1 };
+
+typedef CFOptionFlags CFStringCompareFlags;
+enum { kCFCompareCaseInsensitive = 1 };
+
+// Encoding codes. The first four are the library's own; the others are the codes that
+// CFStringGetSystemEncoding may report for the character set of the process's locale.
+enum {
+  kCFStringEncodingMacRoman = 0,
+  kCFStringEncodingWindowsLatin1 = 0x0500,
+  kCFStringEncodingShiftJIS = 0x0A01,
+  kCFStringEncodingUTF8 = 0x08000100,
+  kCFStringEncodingASCII = 0x0600,
+  kCFStringEncodingISOLatin1 = 0x0201,
+  kCFStringEncodingISOLatin2 = 0x0202,
+  kCFStringEncodingISOLatin3 = 0x0203,
+  kCFStringEncodingISOLatin4 = 0x0204,
+  kCFStringEncodingISOLatinCyrillic = 0x0205,
+  kCFStringEncodingISOLatinArabic = 0x0206,
+  kCFStringEncodingISOLatinGreek = 0x0207,
+  kCFStringEncodingISOLatinHebrew = 0x0208,
+  kCFStringEncodingISOLatin5 = 0x0209,
+  kCFStringEncodingISOLatin6 = 0x020A,
+  kCFStringEncodingISOLatinThai = 0x020B,
+  kCFStringEncodingISOLatin7 = 0x020D,
+  kCFStringEncodingISOLatin8 = 0x020E,
+  kCFStringEncodingISOLatin9 = 0x020F,
+  kCFStringEncodingWindowsLatin2 = 0x0501,
+  kCFStringEncodingWindowsCyrillic = 0x0502,
+  kCFStringEncodingWindowsGreek = 0x0503,
+  kCFStringEncodingWindowsLatin5 = 0x0504,
+  kCFStringEncodingWindowsHebrew = 0x0505,
+  kCFStringEncodingWindowsArabic = 0x0506,
+  kCFStringEncodingWindowsBalticRim = 0x0507,
+  kCFStringEncodingWindowsVietnamese = 0x0508,
+  kCFStringEncodingGBK_95 = 0x0631,
+  kCFStringEncodingGB_18030_2000 = 0x0632,
+  kCFStringEncodingEUC_JP = 0x0920,
+  kCFStringEncodingEUC_CN = 0x0930,
+  kCFStringEncodingEUC_TW = 0x0931,
+  kCFStringEncodingEUC_KR = 0x0940,
+  kCFStringEncodingKOI8_R = 0x0A02,
+  kCFStringEncodingBig5 = 0x0A03,
+  kCFStringEncodingKOI8_U = 0x0A08
+};
+enum { kCFStringEncodingInvalidId = 0xFFFFFFFFu };
+
+// Objects.
+CFTypeRef CFRetain(CFTypeRef object);
+void CFRelease(CFTypeRef object);
+
+// Creation. The allocator argument is ignored; capacities are hints.
+CFMutableStringRef CFStringCreateMutable(CFAllocatorRef alloc, CFIndex maxLength);
+CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef alloc, CFIndex maxLength,
+                                             CFStringRef string);
+CFStringRef CFStringCreateWithCharacters(CFAllocatorRef alloc, const UniChar* chars,
+                                         CFIndex numChars);
+CFStringRef CFStringCreateWithPascalString(CFAllocatorRef alloc, ConstStr255Param pStr,
+                                           CFStringEncoding encoding);
+CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, const char* cStr,
+                                      CFStringEncoding encoding);
+// No byte-order mark handling: isExternalRepresentation is ignored.
+CFStringRef CFStringCreateWithBytes(CFAllocatorRef alloc, const UInt8* bytes, CFIndex numBytes,
+                                    CFStringEncoding encoding, Boolean isExternalRepresentation);
+CFStringRef CFStringCreateCopy(CFAllocatorRef alloc, CFStringRef string);
+
+// Reading.
+CFIndex CFStringGetLength(CFStringRef string);
+UniChar CFStringGetCharacterAtIndex(CFStringRef string, CFIndex index);
+// Copies the units of range into buffer; a range outside the text copies nothing.
+void CFStringGetCharacters(CFStringRef string, CFRange range, UniChar* buffer);
+// The text and its terminator encoded into bufferSize bytes.
+Boolean CFStringGetCString(CFStringRef string, char* buffer, CFIndex bufferSize,
+                           CFStringEncoding encoding);
+// The length byte and the text encoded into bufferSize bytes (at most 255 text bytes).
+Boolean CFStringGetPascalString(CFStringRef string, StringPtr buffer, CFIndex bufferSize,
+                                CFStringEncoding encoding);
+// The object's storage lent as a C string when no conversion is needed; the storage is
+// UTF-16, so this always answers null and callers fall back to CFStringGetCString.
+const char* CFStringGetCStringPtr(CFStringRef string, CFStringEncoding encoding);
+// Encodes whole characters of range until maxBufLen bytes are used (a null buffer only
+// measures). Only lossByte 0 is supported: encoding stops at the first character without a
+// form in the encoding. Returns the number of UTF-16 units converted.
+CFIndex CFStringGetBytes(CFStringRef string, CFRange range, CFStringEncoding encoding,
+                         UInt8 lossByte, Boolean isExternalRepresentation, UInt8* buffer,
+                         CFIndex maxBufLen, CFIndex* usedBufLen);
+
+// Modification of mutable strings. Text that does not decode appends nothing.
+void CFStringAppend(CFMutableStringRef string, CFStringRef appended);
+void CFStringAppendCString(CFMutableStringRef string, const char* cStr, CFStringEncoding encoding);
+void CFStringAppendPascalString(CFMutableStringRef string, ConstStr255Param pStr,
+                                CFStringEncoding encoding);
+void CFStringAppendCharacters(CFMutableStringRef string, const UniChar* chars, CFIndex numChars);
+// Removes range, clipped to the text.
+void CFStringDelete(CFMutableStringRef string, CFRange range);
+// Locale-independent case mapping of the whole text; the locale argument is ignored.
+void CFStringUppercase(CFMutableStringRef string, CFLocaleRef locale);
+void CFStringLowercase(CFMutableStringRef string, CFLocaleRef locale);
+
+// Comparison of UTF-16 units; kCFCompareCaseInsensitive compares case-folded text. A null
+// string orders before any other.
+CFComparisonResult CFStringCompare(CFStringRef a, CFStringRef b, CFStringCompareFlags options);
+
+// Encodings.
+// The code of the character set of the process's locale as the environment sets it
+// (LC_ALL, LC_CTYPE, LANG): UTF-8 on a UTF-8 locale, ASCII in the C locale.
+CFStringEncoding CFStringGetSystemEncoding(void);
+Boolean CFStringIsEncodingAvailable(CFStringEncoding encoding);
+
+#endif

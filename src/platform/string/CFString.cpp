@@ -1,0 +1,330 @@
+// The string service: reference-counted UTF-16 text over the ICU converters of Codec.cpp.
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
+#include <unicode/utf16.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "detail/CFString.h"
+#include "platform/string/CFObject.h"
+#include "platform/string/Codec.h"
+
+struct __CFString : kiv::platform::CFObject {
+  explicit __CFString(bool isMutable) : isMutable(isMutable) {}
+  std::vector<UniChar> text;
+  const bool isMutable;
+};
+
+namespace {
+
+using kiv::platform::kCodecInvalid;
+using kiv::platform::kCodecOverflow;
+
+// Runs body and turns an allocation failure into the operation's failure result.
+template <typename Result, typename Body> Result guarded(Result failure, Body body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    return failure;
+  }
+}
+
+int32_t clampLength(CFIndex n) { return n > INT32_MAX ? INT32_MAX : static_cast<int32_t>(n); }
+
+// Decodes n bytes and appends them to text; false, leaving text unchanged, when they do not
+// decode.
+bool appendDecoded(std::vector<UniChar>& text, const char* bytes, CFIndex n,
+                   CFStringEncoding encoding) {
+  if (n < 0 || n > INT32_MAX) return false;
+  const int32_t count = static_cast<int32_t>(n);
+  const size_t old = text.size();
+  // Every supported encoding gives at most one unit per byte; measure when that fails.
+  text.resize(old + count);
+  int32_t got = kiv::platform::decode(encoding, bytes, count, text.data() + old, count);
+  if (got == kCodecOverflow) {
+    const int32_t need = kiv::platform::decodedLength(encoding, bytes, count);
+    if (need >= 0) {
+      text.resize(old + need);
+      got = kiv::platform::decode(encoding, bytes, count, text.data() + old, need);
+    }
+  }
+  if (got < 0) {
+    text.resize(old);
+    return false;
+  }
+  text.resize(old + got);
+  return true;
+}
+
+CFStringRef createDecoded(const char* bytes, CFIndex n, CFStringEncoding encoding) {
+  return guarded<CFStringRef>(nullptr, [&]() -> CFStringRef {
+    auto* s = new __CFString(false);
+    if (!appendDecoded(s->text, bytes, n, encoding)) {
+      delete s;
+      return nullptr;
+    }
+    return s;
+  });
+}
+
+bool validRange(CFStringRef s, CFRange r) {
+  return r.location >= 0 && r.length >= 0 &&
+         r.location <= static_cast<CFIndex>(s->text.size()) - r.length;
+}
+
+// Text longer than ICU's 32-bit lengths cannot be encoded in one call.
+bool encodable(CFStringRef s) { return s->text.size() <= static_cast<size_t>(INT32_MAX); }
+
+void mapCase(CFMutableStringRef s, bool upper) {
+  if (!s || !s->isMutable || s->text.empty() || !encodable(s)) return;
+  guarded<bool>(false, [&] {
+    const UChar* src = reinterpret_cast<const UChar*>(s->text.data());
+    const int32_t n = static_cast<int32_t>(s->text.size());
+    // The root locale gives the locale-independent mapping; the length may change (ß, ŉ).
+    auto map = [&](UChar* dst, int32_t cap, UErrorCode* status) {
+      return upper ? u_strToUpper(dst, cap, src, n, "", status)
+                   : u_strToLower(dst, cap, src, n, "", status);
+    };
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t need = map(nullptr, 0, &status);
+    if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) return false;
+    std::vector<UniChar> out(static_cast<size_t>(need) + 1);
+    status = U_ZERO_ERROR;
+    const int32_t got = map(reinterpret_cast<UChar*>(out.data()), need + 1, &status);
+    if (U_FAILURE(status)) return false;
+    out.resize(got);
+    s->text.swap(out);
+    return true;
+  });
+}
+
+} // namespace
+
+CFTypeRef CFRetain(CFTypeRef object) {
+  if (object) static_cast<const kiv::platform::CFObject*>(object)->retain();
+  return object;
+}
+
+void CFRelease(CFTypeRef object) {
+  if (!object) return;
+  auto* o = static_cast<const kiv::platform::CFObject*>(object);
+  if (o->release()) delete o;
+}
+
+CFMutableStringRef CFStringCreateMutable(CFAllocatorRef, CFIndex maxLength) {
+  return guarded<CFMutableStringRef>(nullptr, [&] {
+    auto* s = new __CFString(true);
+    // The capacity is only a hint; an unreasonable one is ignored rather than honoured.
+    if (maxLength > 0 && maxLength <= 1 << 20) s->text.reserve(static_cast<size_t>(maxLength));
+    return s;
+  });
+}
+
+CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef alloc, CFIndex maxLength,
+                                             CFStringRef string) {
+  CFMutableStringRef s = CFStringCreateMutable(alloc, maxLength);
+  if (s && string) CFStringAppend(s, string);
+  return s;
+}
+
+CFStringRef CFStringCreateWithCharacters(CFAllocatorRef, const UniChar* chars, CFIndex numChars) {
+  if (numChars < 0 || (numChars > 0 && !chars)) return nullptr;
+  return guarded<CFStringRef>(nullptr, [&] {
+    auto* s = new __CFString(false);
+    s->text.assign(chars, chars + numChars);
+    return s;
+  });
+}
+
+CFStringRef CFStringCreateWithPascalString(CFAllocatorRef, ConstStr255Param pStr,
+                                           CFStringEncoding encoding) {
+  if (!pStr) return nullptr;
+  return createDecoded(reinterpret_cast<const char*>(pStr + 1), pStr[0], encoding);
+}
+
+CFStringRef CFStringCreateWithCString(CFAllocatorRef, const char* cStr, CFStringEncoding encoding) {
+  if (!cStr) return nullptr;
+  return createDecoded(cStr, static_cast<CFIndex>(std::strlen(cStr)), encoding);
+}
+
+CFStringRef CFStringCreateWithBytes(CFAllocatorRef, const UInt8* bytes, CFIndex numBytes,
+                                    CFStringEncoding encoding, Boolean) {
+  if (numBytes < 0 || (numBytes > 0 && !bytes)) return nullptr;
+  return createDecoded(reinterpret_cast<const char*>(bytes), numBytes, encoding);
+}
+
+CFStringRef CFStringCreateCopy(CFAllocatorRef, CFStringRef string) {
+  if (!string) return nullptr;
+  // An immutable string never changes, so its copy can be the same object.
+  if (!string->isMutable) return static_cast<CFStringRef>(CFRetain(string));
+  return CFStringCreateWithCharacters(nullptr, string->text.data(),
+                                      static_cast<CFIndex>(string->text.size()));
+}
+
+CFIndex CFStringGetLength(CFStringRef string) {
+  return string ? static_cast<CFIndex>(string->text.size()) : 0;
+}
+
+UniChar CFStringGetCharacterAtIndex(CFStringRef string, CFIndex index) {
+  if (!string || index < 0 || index >= static_cast<CFIndex>(string->text.size())) return 0;
+  return string->text[static_cast<size_t>(index)];
+}
+
+void CFStringGetCharacters(CFStringRef string, CFRange range, UniChar* buffer) {
+  if (!string || !buffer || !validRange(string, range) || range.length == 0) return;
+  std::memcpy(buffer, string->text.data() + range.location,
+              sizeof(UniChar) * static_cast<size_t>(range.length));
+}
+
+Boolean CFStringGetCString(CFStringRef string, char* buffer, CFIndex bufferSize,
+                           CFStringEncoding encoding) {
+  if (!buffer || bufferSize <= 0) return false;
+  buffer[0] = 0;
+  if (!string || !encodable(string)) return false;
+  const int32_t room = clampLength(bufferSize - 1);
+  const int32_t n = kiv::platform::encode(encoding, string->text.data(),
+                                          static_cast<int32_t>(string->text.size()), buffer, room);
+  if (n < 0) {
+    buffer[0] = 0;
+    return false;
+  }
+  buffer[n] = 0;
+  return true;
+}
+
+Boolean CFStringGetPascalString(CFStringRef string, StringPtr buffer, CFIndex bufferSize,
+                                CFStringEncoding encoding) {
+  if (!buffer || bufferSize <= 0) return false;
+  buffer[0] = 0;
+  if (!string || !encodable(string)) return false;
+  const int32_t room = static_cast<int32_t>(std::min<CFIndex>(bufferSize - 1, 255));
+  const int32_t n = kiv::platform::encode(encoding, string->text.data(),
+                                          static_cast<int32_t>(string->text.size()),
+                                          reinterpret_cast<char*>(buffer + 1), room);
+  if (n < 0) return false;
+  buffer[0] = static_cast<unsigned char>(n);
+  return true;
+}
+
+const char* CFStringGetCStringPtr(CFStringRef, CFStringEncoding) { return nullptr; }
+
+CFIndex CFStringGetBytes(CFStringRef string, CFRange range, CFStringEncoding encoding,
+                         UInt8 lossByte, Boolean, UInt8* buffer, CFIndex maxBufLen,
+                         CFIndex* usedBufLen) {
+  if (usedBufLen) *usedBufLen = 0;
+  if (!string || !validRange(string, range) || !kiv::platform::isKnownEncoding(encoding)) return 0;
+  if (buffer && maxBufLen < 0) return 0;
+  const UniChar* text = string->text.data() + range.location;
+  const CFIndex length = range.length;
+  CFIndex used = 0;
+  CFIndex i = 0;
+  // One character at a time, so that only whole characters are written.
+  while (i < length) {
+    const CFIndex start = i;
+    ++i;
+    if (U16_IS_LEAD(text[start]) && i < length && U16_IS_TRAIL(text[i])) ++i;
+    char bytes[16];
+    int32_t n = kiv::platform::encode(encoding, text + start, static_cast<int32_t>(i - start),
+                                      bytes, sizeof bytes);
+    if (n < 0) {
+      if (lossByte == 0) {
+        i = start;
+        break;
+      }
+      bytes[0] = static_cast<char>(lossByte);
+      n = 1;
+    }
+    if (buffer) {
+      if (used + n > maxBufLen) {
+        i = start;
+        break;
+      }
+      std::memcpy(buffer + used, bytes, static_cast<size_t>(n));
+    }
+    used += n;
+  }
+  if (usedBufLen) *usedBufLen = used;
+  return i;
+}
+
+void CFStringAppend(CFMutableStringRef string, CFStringRef appended) {
+  if (!string || !string->isMutable || !appended) return;
+  guarded<bool>(false, [&] {
+    // Appending a string to itself must read a stable copy of the units.
+    if (appended == string) {
+      const size_t n = string->text.size();
+      string->text.reserve(2 * n);
+      string->text.insert(string->text.end(), string->text.begin(), string->text.begin() + n);
+    } else {
+      string->text.insert(string->text.end(), appended->text.begin(), appended->text.end());
+    }
+    return true;
+  });
+}
+
+void CFStringAppendCString(CFMutableStringRef string, const char* cStr, CFStringEncoding encoding) {
+  if (!string || !string->isMutable || !cStr) return;
+  guarded<bool>(false, [&] {
+    return appendDecoded(string->text, cStr, static_cast<CFIndex>(std::strlen(cStr)), encoding);
+  });
+}
+
+void CFStringAppendPascalString(CFMutableStringRef string, ConstStr255Param pStr,
+                                CFStringEncoding encoding) {
+  if (!string || !string->isMutable || !pStr) return;
+  guarded<bool>(false, [&] {
+    return appendDecoded(string->text, reinterpret_cast<const char*>(pStr + 1), pStr[0], encoding);
+  });
+}
+
+void CFStringAppendCharacters(CFMutableStringRef string, const UniChar* chars, CFIndex numChars) {
+  if (!string || !string->isMutable || !chars || numChars <= 0) return;
+  guarded<bool>(false, [&] {
+    string->text.insert(string->text.end(), chars, chars + numChars);
+    return true;
+  });
+}
+
+void CFStringDelete(CFMutableStringRef string, CFRange range) {
+  if (!string || !string->isMutable || range.length <= 0) return;
+  const CFIndex size = static_cast<CFIndex>(string->text.size());
+  CFIndex from = std::max<CFIndex>(range.location, 0);
+  CFIndex to = range.location > size - range.length ? size : range.location + range.length;
+  if (from >= to) return;
+  string->text.erase(string->text.begin() + from, string->text.begin() + to);
+}
+
+void CFStringUppercase(CFMutableStringRef string, CFLocaleRef) { mapCase(string, true); }
+
+void CFStringLowercase(CFMutableStringRef string, CFLocaleRef) { mapCase(string, false); }
+
+CFComparisonResult CFStringCompare(CFStringRef a, CFStringRef b, CFStringCompareFlags options) {
+  if (!a || !b)
+    return a == b ? kCFCompareEqualTo : (a ? kCFCompareGreaterThan : kCFCompareLessThan);
+  int order;
+  if ((options & kCFCompareCaseInsensitive) && encodable(a) && encodable(b)) {
+    UErrorCode status = U_ZERO_ERROR;
+    order = u_strCaseCompare(reinterpret_cast<const UChar*>(a->text.data()),
+                             static_cast<int32_t>(a->text.size()),
+                             reinterpret_cast<const UChar*>(b->text.data()),
+                             static_cast<int32_t>(b->text.size()), U_FOLD_CASE_DEFAULT, &status);
+  } else {
+    order =
+        std::lexicographical_compare(a->text.begin(), a->text.end(), b->text.begin(), b->text.end())
+            ? -1
+            : (a->text == b->text ? 0 : 1);
+  }
+  return order < 0 ? kCFCompareLessThan : (order > 0 ? kCFCompareGreaterThan : kCFCompareEqualTo);
+}
+
+CFStringEncoding CFStringGetSystemEncoding(void) {
+  return kiv::platform::systemEncodingFromEnvironment();
+}
+
+Boolean CFStringIsEncodingAvailable(CFStringEncoding encoding) {
+  return kiv::platform::isKnownEncoding(encoding);
+}

@@ -1,0 +1,35 @@
+// Encoding and decoding between 8-bit encodings and UTF-16 with cached ICU converters.
+// Every function here works in the caller's buffers and allocates nothing once the calling
+// thread's converter for the encoding is open.
+#pragma once
+
+#include <cstdint>
+
+#include "detail/CFString.h"
+
+namespace kiv::platform {
+
+// Results of decode and encode besides a non-negative length.
+constexpr int32_t kCodecInvalid = -1;  // bytes not valid in the encoding, or a character
+                                       // without a form in it, or an unknown encoding
+constexpr int32_t kCodecOverflow = -2; // the result does not fit the room given
+
+// True when the encoding code names a converter this service knows.
+bool isKnownEncoding(CFStringEncoding encoding);
+
+// Decodes n bytes into at most cap UTF-16 units. Returns the number of units written,
+// kCodecInvalid or kCodecOverflow. Nothing is written past dst[cap - 1].
+int32_t decode(CFStringEncoding encoding, const char* src, int32_t n, UniChar* dst, int32_t cap);
+
+// The number of UTF-16 units that decode would produce, or kCodecInvalid.
+int32_t decodedLength(CFStringEncoding encoding, const char* src, int32_t n);
+
+// Encodes n UTF-16 units into at most cap bytes, without terminator and without substitute
+// characters. Returns the number of bytes written, kCodecInvalid or kCodecOverflow. Nothing is
+// written past dst[cap - 1].
+int32_t encode(CFStringEncoding encoding, const UniChar* src, int32_t n, char* dst, int32_t cap);
+
+// The system encoding as read from the environment (LC_ALL, LC_CTYPE, LANG).
+CFStringEncoding systemEncodingFromEnvironment();
+
+} // namespace kiv::platform
