@@ -1,0 +1,65 @@
+// KivXML: searching for elements by name, and by name and attribute value.
+#include "KivXML.h"
+
+#include <cstring>
+
+#include <libxml/tree.h>
+
+#include "xml/XmlReadSupport.h"
+
+namespace {
+
+// Depth-first, pre-order walk from start over start, its descendants and its following
+// siblings with theirs, never above start's level. Only elements are tested and descended into.
+// The walk is iterative so that deeply nested trees cannot exhaust the stack.
+template <typename Match> xmlNode* walk(xmlNode* start, Match match) {
+  xmlNode* node = start;
+  int depth = 0; // levels below start's
+  while (node != nullptr) {
+    if (node->type == XML_ELEMENT_NODE) {
+      if (match(node)) return node;
+      if (node->children != nullptr) {
+        node = node->children;
+        ++depth;
+        continue;
+      }
+    }
+    while (node->next == nullptr && depth > 0) {
+      node = node->parent;
+      --depth;
+    }
+    node = node->next;
+  }
+  return nullptr;
+}
+
+} // namespace
+
+xmlNode* KivXML::FindNode(xmlNode* start, const char* name) {
+  if (xmldoc == nullptr || rootNode == nullptr) {
+    kiv::xml::logQuiet("KivXML::FindNode() : xmldoc is NULL !");
+    return nullptr;
+  }
+  if (name == nullptr || name[0] == '\0') return nullptr;
+  return walk(start != nullptr ? start : rootNode,
+              [name](xmlNode* node) { return kiv::xml::nameIs(node->name, name); });
+}
+
+xmlNode* KivXML::FindNode(xmlNode* start, const char* name, const char* attrName,
+                          const char* attrValue) {
+  if (xmldoc == nullptr || rootNode == nullptr) {
+    kiv::xml::logQuiet("KivXML::FindNode() : xmldoc is NULL !");
+    return nullptr;
+  }
+  if (name == nullptr || name[0] == '\0') return nullptr;
+  if (attrName == nullptr || attrValue == nullptr) return nullptr;
+  return walk(start != nullptr ? start : rootNode, [&](xmlNode* node) {
+    if (!kiv::xml::nameIs(node->name, name)) return false;
+    // The value is read as ReadNodeAttributeStringValue reads it, from the first attribute of
+    // that name.
+    xmlAttr* attr = kiv::xml::findAttribute(node, attrName);
+    if (attr == nullptr) return false;
+    kiv::xml::ChildText value(attr->doc, attr->children);
+    return std::strcmp(value.c_str(), attrValue) == 0;
+  });
+}

@@ -1,0 +1,89 @@
+// KivXML: reading texts (attributes, node texts, paths, Mac Roman Pascal strings).
+#include "KivXML.h"
+
+#include <libxml/tree.h>
+
+#include "xml/XmlReadSupport.h"
+
+using kiv::xml::ChildText;
+using kiv::xml::kUnbounded;
+
+OSErr KivXML::ReadNodeAttributeStringValue(xmlNode* node, const char* attrName, char* value) {
+  return ReadNodeAttributeStringValue(node, attrName, value, kUnbounded);
+}
+
+OSErr KivXML::ReadNodeAttributeStringValue(xmlNode* node, const char* attrName, char* value,
+                                           size_t valueSize) {
+  kiv::xml::clear(value, valueSize);
+  if (node == nullptr) return -5;
+  if (attrName == nullptr) return -1;
+  xmlAttr* attr = kiv::xml::findAttribute(node, attrName);
+  if (attr == nullptr) return -1;
+  ChildText text(attr->doc, attr->children);
+  kiv::xml::copyCut(value, valueSize, text.c_str());
+  return 0;
+}
+
+OSErr KivXML::ReadNodeStringValue(xmlNode* node, char* value) {
+  return ReadNodeStringValue(node, value, kUnbounded);
+}
+
+OSErr KivXML::ReadNodeStringValue(xmlNode* node, char* value, size_t valueSize) {
+  kiv::xml::clear(value, valueSize);
+  if (xmldoc == nullptr || rootNode == nullptr) {
+    kiv::xml::logQuiet("KivXML::ReadNodeStringValue() : xmldoc is NULL !");
+    return -3;
+  }
+  if (node == nullptr) return -5;
+  ChildText text(xmldoc, node->children);
+  kiv::xml::copyCut(value, valueSize, text.c_str());
+  return 0;
+}
+
+OSErr KivXML::ReadNodeString(const char* name, char* value) {
+  return ReadNodeString(name, value, kUnbounded);
+}
+
+OSErr KivXML::ReadNodeString(const char* name, char* value, size_t valueSize) {
+  kiv::xml::clear(value, valueSize);
+  if (xmldoc == nullptr || rootNode == nullptr) {
+    kiv::xml::logQuiet("KivXML::ReadNodeString() : xmldoc is NULL !");
+    return -3;
+  }
+  xmlNode* node = FindNode(nullptr, name);
+  if (node == nullptr) return -5;
+  return ReadNodeStringValue(node, value, valueSize);
+}
+
+OSErr KivXML::ReadNodePath(xmlNode* node, char* path) {
+  return ReadNodePath(node, path, kUnbounded);
+}
+
+OSErr KivXML::ReadNodePath(xmlNode* node, char* path, size_t pathSize) {
+  kiv::xml::clear(path, pathSize);
+  if (xmldoc == nullptr || rootNode == nullptr) {
+    kiv::xml::logQuiet("KivXML::ReadNodePath() : xmldoc is NULL !");
+    return -3;
+  }
+  // Paths are accepted up to 299 bytes.
+  char text[300];
+  OSErr err = ReadNodeStringValue(node, text, sizeof text);
+  if (err != 0) return err;
+  kiv::xml::copyCut(path, pathSize, text);
+  return 0;
+}
+
+OSErr KivXML::ReadNodePath(const char* name, char* path) {
+  return ReadNodePath(name, path, kUnbounded);
+}
+
+OSErr KivXML::ReadNodePath(const char* name, char* path, size_t pathSize) {
+  kiv::xml::clear(path, pathSize);
+  if (xmldoc == nullptr || rootNode == nullptr) {
+    kiv::xml::logQuiet("KivXML::ReadNodePath() : xmldoc is NULL !");
+    return -3;
+  }
+  xmlNode* node = FindNode(nullptr, name);
+  if (node == nullptr) return -5;
+  return ReadNodePath(node, path, pathSize);
+}
