@@ -3,5 +3,6 @@
 #define KIV_KIVSTR_H
 
 #include "detail/MacTypes.h"
+#include "detail/PascalStrings.h"
 
 #endif
