@@ -4,5 +4,6 @@
 
 #include "detail/MacTypes.h"
 #include "detail/CFString.h"
+#include "detail/EncodingConversions.h"
 
 #endif

@@ -1,0 +1,213 @@
+// Conversions between string forms. Each one decodes into UTF-16 and encodes into the
+// destination with the room its source allows, working in stack buffers so that
+// Pascal-sized text costs no allocation.
+#include "detail/EncodingConversions.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "detail/CFString.h"
+#include "platform/string/Codec.h"
+
+namespace {
+
+using kiv::platform::decode;
+using kiv::platform::encode;
+
+// Unicode strings count in 16-bit signed positions.
+constexpr int32_t kMaxUniCount = 32767;
+
+// UTF-16 scratch space: on the stack up to a few hundred units, on the heap beyond.
+class UnitBuffer {
+public:
+  explicit UnitBuffer(size_t n) {
+    if (n <= kInline) {
+      data_ = inline_;
+    } else {
+      heap_.reset(new (std::nothrow) UniChar[n]);
+      data_ = heap_.get();
+    }
+  }
+  UniChar* data() const { return data_; }
+
+private:
+  static constexpr size_t kInline = 512;
+  UniChar inline_[kInline];
+  std::unique_ptr<UniChar[]> heap_;
+  UniChar* data_;
+};
+
+// Encodes n units as a Pascal string with at most room text bytes; empty on failure.
+void toPascal(CFStringEncoding encoding, const UniChar* u, int32_t n, unsigned char* p,
+              int32_t room) {
+  const int32_t got =
+      encode(encoding, u, n, reinterpret_cast<char*>(p + 1), std::min<int32_t>(room, 255));
+  p[0] = got > 0 ? static_cast<unsigned char>(got) : 0;
+}
+
+// Encodes n units as a C string in size bytes, terminator included; empty on failure.
+void toCString(CFStringEncoding encoding, const UniChar* u, int32_t n, char* c, int32_t size) {
+  const int32_t got = encode(encoding, u, n, c, size - 1);
+  c[got > 0 ? got : 0] = 0;
+}
+
+// Decodes n bytes into the Unicode string u, which has room for cap units after its count;
+// count 0 on failure.
+void toUniString(CFStringEncoding encoding, const char* bytes, int32_t n, unsigned short* u,
+                 int32_t cap) {
+  const int32_t got = decode(encoding, bytes, n, u + 1, std::min(cap, kMaxUniCount));
+  u[0] = got > 0 ? static_cast<unsigned short>(got) : 0;
+}
+
+// The length of a C string, or -1 when it is too long to convert in one piece.
+int32_t measure(const char* s) {
+  const size_t n = std::strlen(s);
+  return n > static_cast<size_t>(INT32_MAX / 2) ? -1 : static_cast<int32_t>(n);
+}
+
+// Mac Roman bytes to UTF-8 in size bytes, terminator included.
+void romanToUTF8(const char* bytes, int32_t n, char* s, int32_t size) {
+  UnitBuffer units(static_cast<size_t>(n));
+  if (!units.data()) return;
+  const int32_t count = decode(kCFStringEncodingMacRoman, bytes, n, units.data(), n);
+  if (count < 0) return;
+  toCString(kCFStringEncodingUTF8, units.data(), count, s, size);
+}
+
+} // namespace
+
+void UniStringToPString(unsigned short* u, unsigned char* p, short) {
+  if (!p) return;
+  p[0] = 0;
+  if (!u || u[0] == 0 || u[0] > kMaxUniCount) return;
+  toPascal(CFStringGetSystemEncoding(), u + 1, u[0], p, u[0]);
+}
+
+void UniStringToPString(HFSUniStr255* u, unsigned char* p) {
+  if (!p) return;
+  p[0] = 0;
+  if (!u || u->length == 0 || u->length > 255) return;
+  toPascal(kCFStringEncodingMacRoman, u->unicode, u->length, p, u->length);
+}
+
+void UniStringToCString(HFSUniStr255* u, char* c) {
+  if (!c) return;
+  c[0] = 0;
+  if (!u || u->length == 0 || u->length > 255) return;
+  toCString(kCFStringEncodingMacRoman, u->unicode, u->length, c, u->length + 1);
+}
+
+void PStringToUniString(unsigned char* p, unsigned short* u, short) {
+  if (!u) return;
+  u[0] = 0;
+  if (!p || p[0] == 0) return;
+  toUniString(kCFStringEncodingMacRoman, reinterpret_cast<const char*>(p + 1), p[0], u, p[0]);
+}
+
+void PStringToUniString(unsigned char* p, HFSUniStr255* u) {
+  if (!u) return;
+  unsigned short local[256];
+  PStringToUniString(p, local, 0);
+  u->length = local[0];
+  std::memcpy(u->unicode, local + 1, sizeof(UniChar) * std::min<size_t>(local[0], 255));
+}
+
+void CStringToUniString(const char* c, unsigned short* u) {
+  if (!u) return;
+  u[0] = 0;
+  if (!c || c[0] == 0) return;
+  const size_t n = strnlen(c, kMaxUniCount + 1);
+  if (n > static_cast<size_t>(kMaxUniCount)) return;
+  toUniString(kCFStringEncodingMacRoman, c, static_cast<int32_t>(n), u, static_cast<int32_t>(n));
+}
+
+void SJIS_PStringToUniString(unsigned char* p, unsigned short* u) {
+  if (!u) return;
+  u[0] = 0;
+  if (!p || p[0] == 0) return;
+  toUniString(kCFStringEncodingShiftJIS, reinterpret_cast<const char*>(p + 1), p[0], u, p[0]);
+}
+
+void UniStringToSJIS_PString(unsigned short* u, unsigned char* p) {
+  if (!p) return;
+  p[0] = 0;
+  if (!u || u[0] == 0 || u[0] > kMaxUniCount) return;
+  toPascal(kCFStringEncodingShiftJIS, u + 1, u[0], p, 254);
+}
+
+void RomanStringToUniString(unsigned char* p, unsigned short* u) {
+  if (!u) return;
+  u[0] = 0;
+  if (!p) return;
+  for (int i = 1; i <= p[0]; ++i)
+    u[i] = p[i];
+  u[0] = p[0];
+}
+
+void UTFStringToUniString(char* s, unsigned short* u) {
+  if (!u) return;
+  u[0] = 0;
+  if (!s || s[0] == 0) return;
+  const int32_t n = measure(s);
+  if (n < 0) return;
+  // UTF-8 never gives more units than bytes, so the count + 1 units the caller provides
+  // are never exceeded.
+  toUniString(kCFStringEncodingUTF8, s, n, u, n);
+}
+
+void UTFStringToCString(char* s, char* c) { UTFStringToCString(s, c, 255); }
+
+void UTFStringToCString(char* s, char* c, int size) {
+  if (!c || size <= 0) return;
+  c[0] = 0;
+  if (!s || s[0] == 0) return;
+  const int32_t n = measure(s);
+  if (n < 0) return;
+  // Mac Roman takes one byte a unit, so more than size - 1 units can never fit.
+  const int32_t cap = std::min(n, size - 1);
+  UnitBuffer units(static_cast<size_t>(cap));
+  if (!units.data()) return;
+  const int32_t count = decode(kCFStringEncodingUTF8, s, n, units.data(), cap);
+  if (count < 0) return;
+  toCString(kCFStringEncodingMacRoman, units.data(), count, c, size);
+}
+
+void UTFStringToPString(char* s, unsigned char* p) {
+  if (!p) return;
+  p[0] = 0;
+  if (!s || s[0] == 0) return;
+  // 255 bytes: the length byte and at most 254 characters.
+  constexpr int32_t kRoom = 254;
+  const size_t n = strnlen(s, 4 * kRoom + 1);
+  if (n > 4 * kRoom) return;
+  UniChar units[kRoom];
+  const int32_t count = decode(kCFStringEncodingUTF8, s, static_cast<int32_t>(n), units, kRoom);
+  if (count < 0) return;
+  toPascal(kCFStringEncodingMacRoman, units, count, p, kRoom);
+}
+
+void UniStringToUTFString(unsigned short* u, char* s) {
+  if (!s) return;
+  s[0] = 0;
+  if (!u || u[0] == 0 || u[0] > kMaxUniCount) return;
+  toCString(kCFStringEncodingUTF8, u + 1, u[0], s, 2 * u[0]);
+}
+
+void CStringToUTFString(char* c, char* s) {
+  if (!s) return;
+  s[0] = 0;
+  if (!c || c[0] == 0) return;
+  const int32_t n = measure(c);
+  if (n < 0) return;
+  romanToUTF8(c, n, s, 2 * n);
+}
+
+void PStringToUTFString(unsigned char* p, char* s) {
+  if (!s) return;
+  s[0] = 0;
+  if (!p || p[0] == 0) return;
+  romanToUTF8(reinterpret_cast<const char*>(p + 1), p[0], s, 2 * p[0]);
+}
