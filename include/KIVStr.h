@@ -4,5 +4,6 @@
 
 #include "detail/MacTypes.h"
 #include "detail/PascalStrings.h"
+#include "detail/CharSets.h"
 
 #endif

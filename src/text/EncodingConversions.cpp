@@ -6,11 +6,10 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <memory>
-#include <new>
 
 #include "detail/CFString.h"
 #include "platform/string/Codec.h"
+#include "text/TextScratch.h"
 
 namespace {
 
@@ -20,25 +19,7 @@ using kiv::platform::encode;
 // Unicode strings count in 16-bit signed positions.
 constexpr int32_t kMaxUniCount = 32767;
 
-// UTF-16 scratch space: on the stack up to a few hundred units, on the heap beyond.
-class UnitBuffer {
-public:
-  explicit UnitBuffer(size_t n) {
-    if (n <= kInline) {
-      data_ = inline_;
-    } else {
-      heap_.reset(new (std::nothrow) UniChar[n]);
-      data_ = heap_.get();
-    }
-  }
-  UniChar* data() const { return data_; }
-
-private:
-  static constexpr size_t kInline = 512;
-  UniChar inline_[kInline];
-  std::unique_ptr<UniChar[]> heap_;
-  UniChar* data_;
-};
+using UnitBuffer = kiv::text::ScratchBuffer<UniChar>;
 
 // Encodes n units as a Pascal string with at most room text bytes; empty on failure.
 void toPascal(CFStringEncoding encoding, const UniChar* u, int32_t n, unsigned char* p,

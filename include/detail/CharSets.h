@@ -1,0 +1,35 @@
+// Windows Latin 1 to Mac Roman conversion, 16-bit Unicode string primitives and detection of
+// the Japanese encoding of a byte string. Compiles as C++11.
+//
+// Unicode strings: unit 0 holds the count n, units 1 to n the UTF-16 units, no terminator.
+#ifndef KIV_DETAIL_CHARSETS_H
+#define KIV_DETAIL_CHARSETS_H
+
+// Converts the Pascal string s from Windows-1252 to Mac Roman in place. False, leaving s as
+// it was, when a character has no Mac Roman form or s holds more than 253 characters.
+bool ConvertWinString2MacString(unsigned char* s);
+// The same for a C string; the result has the input's length.
+bool ConvertCWinString2MacString(char* s);
+// Leave s unchanged.
+void WinStr2MacStr(unsigned char* s);
+void MacStr2WinStr(unsigned char* s);
+
+// Copies src (count and units) into dst; returns dst. The caller provides the room.
+unsigned short* PPUcopy(unsigned short* src, unsigned short* dst);
+// Appends the units of src to dst; returns dst. The caller provides the room. An append whose
+// result would exceed 32767 units is refused and leaves dst unchanged.
+unsigned short* PPUcat(unsigned short* dst, unsigned short* src);
+// True when a and b have the same non-zero count and the same units.
+bool EqualStringUni(unsigned short* a, unsigned short* b);
+// c with its two bytes exchanged.
+unsigned short AlwaysSwapUniChar(unsigned short c);
+// Reverses the byte order of the count and the units of s, whichever order s is in.
+void AlwaysSwapUniString(unsigned short* s);
+void SwapUniString(unsigned short* s);
+
+// Kanji codes: 1 JIS (ESC $ B), 2 JIS 1978 (ESC $ @), 3 JIS with half-width katakana
+// (ESC ( I), 4 NEC JIS (ESC K), 5 EUC-JP, 6 Shift-JIS, 7 EUC-JP or Shift-JIS undecided,
+// 8 nothing decided.
+int DetectKanjiCode(const unsigned char* s);
+
+#endif
