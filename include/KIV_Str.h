@@ -5,5 +5,6 @@
 #include "detail/MacTypes.h"
 #include "detail/CFString.h"
 #include "detail/EncodingConversions.h"
+#include "detail/StringObject.h"
 
 #endif

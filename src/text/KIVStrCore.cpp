@@ -1,0 +1,97 @@
+// KIVStr: construction, destruction, accessors and the failure channel.
+#include "KIV_Str.h"
+#include "platform/memory/Memory.h"
+
+#include <climits>
+#include <cstring>
+
+KIVFeedback::~KIVFeedback() {}
+
+namespace {
+
+// Capacities arrive as int and are cut to 16 bits; what is left below zero
+// means no hint.
+CFIndex capacityHint(int capacity) {
+  short cut = static_cast<short>(capacity);
+  return cut > 0 ? cut : 0;
+}
+
+} // namespace
+
+KIVStr::KIVStr(int capacity, unsigned int encoding, KIVFeedback* feedback)
+    : text(nullptr), cStringBufferPresent(false), encoding(encoding), feedback(nullptr),
+      ownsFeedback(false), cStringBuffer(nullptr) {
+  StrInit(encoding, feedback);
+  CreateEmptyString(static_cast<short>(capacityHint(capacity)));
+}
+
+KIVStr::KIVStr(int capacity, KIVFeedback* feedback)
+    : KIVStr(capacity, CFStringGetSystemEncoding(), feedback) {}
+
+KIVStr::KIVStr(const char* s, KIVFeedback* feedback)
+    : KIVStr(s ? static_cast<int>(std::strlen(s) & 0xFFFF) : 0, CFStringGetSystemEncoding(),
+             feedback) {
+  Affect(s);
+}
+
+KIVStr::KIVStr(const unsigned char* pascal, KIVFeedback* feedback)
+    : KIVStr(pascal ? pascal[0] : 0, CFStringGetSystemEncoding(), feedback) {
+  Affect(pascal);
+}
+
+KIVStr::KIVStr(const KIVStr& other)
+    : KIVStr(static_cast<int>(other.Units() & 0xFFFF), other.encoding, other.feedback) {
+  CFStringAppend(text, other.text);
+}
+
+KIVStr::~KIVStr() {
+  ReleaseBuffer();
+  if (ownsFeedback && feedback) delete feedback;
+  if (text) CFRelease(text);
+}
+
+void KIVStr::StrInit(unsigned int enc, KIVFeedback* fb) {
+  // A buffer made before a second initialisation would otherwise be lost with
+  // its flag.
+  ReleaseBuffer();
+  encoding = enc;
+  feedback = fb;
+  ownsFeedback = false;
+  pascalBuffer[0] = 0;
+}
+
+void KIVStr::CreateEmptyString(short capacity) {
+  CFMutableStringRef fresh =
+      CFStringCreateMutable(kCFAllocatorDefault, capacity > 0 ? capacity : 0);
+  if (!fresh && capacity > 0) fresh = CFStringCreateMutable(kCFAllocatorDefault, 0);
+  if (!fresh)
+    return; // keep whatever text there was: the reference must never become
+            // null
+  // The object owns its text: a text made earlier is released rather than
+  // leaked.
+  if (text) CFRelease(text);
+  text = fresh;
+}
+
+unsigned int KIVStr::GetEncoding() const { return encoding; }
+
+KIVFeedback* KIVStr::GetExcept() const { return feedback; }
+
+short KIVStr::Length() const {
+  long units = Units();
+  return units > SHRT_MAX ? SHRT_MAX : static_cast<short>(units);
+}
+
+CFMutableStringRef KIVStr::GetCFString() const { return text; }
+
+bool KIVStr::IsEmpty() const { return Units() == 0; }
+
+bool KIVStr::RomanEncoding() const { return encoding == kCFStringEncodingMacRoman; }
+
+void KIVStr::Report(const char* message) const {
+  if (feedback) feedback->Report(message);
+}
+
+long KIVStr::Units() const { return CFStringGetLength(text); }
+
+void KIVStr::DebugString(const char*) {}
