@@ -1,2 +1,3 @@
-// Placeholder until the application shell lands.
-int main(int, char**) { return 0; }
+#include "platform/frame/AppKit.h"
+
+int main(int argc, char* argv[]) { return NSApplicationMain(argc, argv); }
