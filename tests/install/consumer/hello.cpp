@@ -5,7 +5,7 @@ int main() {
   unsigned char name[256];
   C2PStrCopy("settings", name);
   PPcat(name, (const unsigned char*)"\4.xml");
-  KivDebugAlways(name);                     // the entry "str:settings.xml"
-  KivDebugAlways("%d settings read", 3);    // the entry "3 settings read"
+  KivDebugAlways(name);                  // the entry "str:settings.xml"
+  KivDebugAlways("%d settings read", 3); // the entry "3 settings read"
   return EndsBy(name, (unsigned char*)"\4.xml") ? 0 : 1;
 }
