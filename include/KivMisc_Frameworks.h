@@ -4,5 +4,9 @@
 
 #include "detail/MacTypes.h"
 #include "detail/Console.h"
+#include "detail/Alerts.h"
+#include "detail/LocalizedTexts.h"
+#include "detail/ModifierKeys.h"
+#include "detail/Pasteboard.h"
 
 #endif
