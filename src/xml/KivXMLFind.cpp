@@ -5,6 +5,7 @@
 
 #include <libxml/tree.h>
 
+#include "detail/DiagnosticsLog.h"
 #include "xml/XmlReadSupport.h"
 
 namespace {
@@ -37,7 +38,7 @@ template <typename Match> xmlNode* walk(xmlNode* start, Match match) {
 
 xmlNode* KivXML::FindNode(xmlNode* start, const char* name) {
   if (xmldoc == nullptr || rootNode == nullptr) {
-    kiv::xml::logQuiet("KivXML::FindNode() : xmldoc is NULL !");
+    KivNoDebug("KivXML::FindNode() : xmldoc is NULL !");
     return nullptr;
   }
   if (name == nullptr || name[0] == '\0') return nullptr;
@@ -48,7 +49,7 @@ xmlNode* KivXML::FindNode(xmlNode* start, const char* name) {
 xmlNode* KivXML::FindNode(xmlNode* start, const char* name, const char* attrName,
                           const char* attrValue) {
   if (xmldoc == nullptr || rootNode == nullptr) {
-    kiv::xml::logQuiet("KivXML::FindNode() : xmldoc is NULL !");
+    KivNoDebug("KivXML::FindNode() : xmldoc is NULL !");
     return nullptr;
   }
   if (name == nullptr || name[0] == '\0') return nullptr;

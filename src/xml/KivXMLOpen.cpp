@@ -7,6 +7,7 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
+#include "detail/DiagnosticsLog.h"
 #include "xml/XmlReadSupport.h"
 
 OSErr KivXML::OpenDoc(const char* path) {
@@ -24,7 +25,7 @@ OSErr KivXML::OpenDoc(const char* path) {
 
   rootNode = xmlDocGetRootElement(xmldoc);
   if (rootNode == nullptr) {
-    kiv::xml::logAlways("XML empty document");
+    KivDebugAlways("XML empty document");
     CloseDoc();
     return -4;
   }

@@ -6,6 +6,7 @@
 
 #include <libxml/tree.h>
 
+#include "detail/DiagnosticsLog.h"
 #include "xml/XmlReadSupport.h"
 
 OSErr KivXML::ReadNodeBase64String(const char* name, char* value) {
@@ -15,7 +16,7 @@ OSErr KivXML::ReadNodeBase64String(const char* name, char* value) {
 OSErr KivXML::ReadNodeBase64String(const char* name, char* value, size_t valueSize) {
   kiv::xml::clear(value, valueSize);
   if (xmldoc == nullptr || rootNode == nullptr) {
-    kiv::xml::logQuiet("KivXML::ReadNodeBase64String() : xmldoc is NULL !");
+    KivNoDebug("KivXML::ReadNodeBase64String() : xmldoc is NULL !");
     return -3;
   }
   xmlNode* node = FindNode(nullptr, name);

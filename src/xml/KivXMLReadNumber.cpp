@@ -7,6 +7,7 @@
 
 #include <libxml/tree.h>
 
+#include "detail/DiagnosticsLog.h"
 #include "xml/XmlReadSupport.h"
 
 namespace {
@@ -36,7 +37,7 @@ OSErr KivXML::ReadNodeShort(const char* name, short& value) {
 
 OSErr KivXML::ReadNodeUInt16(xmlNode* node, unsigned short& value) {
   if (xmldoc == nullptr || rootNode == nullptr) {
-    kiv::xml::logQuiet("KivXML::ReadNodeUInt16() : xmldoc is NULL !");
+    KivNoDebug("KivXML::ReadNodeUInt16() : xmldoc is NULL !");
     return -3;
   }
   char text[32];
@@ -48,7 +49,7 @@ OSErr KivXML::ReadNodeUInt16(xmlNode* node, unsigned short& value) {
 
 OSErr KivXML::ReadNodeLong(const char* name, int& value) {
   if (xmldoc == nullptr || rootNode == nullptr) {
-    kiv::xml::logQuiet("KivXML::ReadNodeLong() : xmldoc is NULL !");
+    KivNoDebug("KivXML::ReadNodeLong() : xmldoc is NULL !");
     return -3;
   }
   xmlNode* node = FindNode(nullptr, name);
@@ -58,7 +59,7 @@ OSErr KivXML::ReadNodeLong(const char* name, int& value) {
 
 OSErr KivXML::ReadNodeLong(xmlNode* node, int& value) {
   if (xmldoc == nullptr || rootNode == nullptr) {
-    kiv::xml::logQuiet("KivXML::ReadNodeLong() : xmldoc is NULL !");
+    KivNoDebug("KivXML::ReadNodeLong() : xmldoc is NULL !");
     return -3;
   }
   char text[300];
@@ -70,7 +71,7 @@ OSErr KivXML::ReadNodeLong(xmlNode* node, int& value) {
 
 OSErr KivXML::ReadNodeDouble(const char* name, double& value) {
   if (xmldoc == nullptr || rootNode == nullptr) {
-    kiv::xml::logQuiet("KivXML::ReadNodeDouble() : xmldoc is NULL !");
+    KivNoDebug("KivXML::ReadNodeDouble() : xmldoc is NULL !");
     return -3;
   }
   char text[300];
@@ -82,7 +83,7 @@ OSErr KivXML::ReadNodeDouble(const char* name, double& value) {
 
 OSErr KivXML::ReadNodeDouble(xmlNode* node, double& value) {
   if (xmldoc == nullptr || rootNode == nullptr) {
-    kiv::xml::logQuiet("KivXML::ReadNodeDouble() : xmldoc is NULL !");
+    KivNoDebug("KivXML::ReadNodeDouble() : xmldoc is NULL !");
     return -3;
   }
   char text[300];

@@ -3,6 +3,7 @@
 
 #include <libxml/tree.h>
 
+#include "detail/DiagnosticsLog.h"
 #include "xml/XmlReadSupport.h"
 
 using kiv::xml::ChildText;
@@ -31,7 +32,7 @@ OSErr KivXML::ReadNodeStringValue(xmlNode* node, char* value) {
 OSErr KivXML::ReadNodeStringValue(xmlNode* node, char* value, size_t valueSize) {
   kiv::xml::clear(value, valueSize);
   if (xmldoc == nullptr || rootNode == nullptr) {
-    kiv::xml::logQuiet("KivXML::ReadNodeStringValue() : xmldoc is NULL !");
+    KivNoDebug("KivXML::ReadNodeStringValue() : xmldoc is NULL !");
     return -3;
   }
   if (node == nullptr) return -5;
@@ -47,7 +48,7 @@ OSErr KivXML::ReadNodeString(const char* name, char* value) {
 OSErr KivXML::ReadNodeString(const char* name, char* value, size_t valueSize) {
   kiv::xml::clear(value, valueSize);
   if (xmldoc == nullptr || rootNode == nullptr) {
-    kiv::xml::logQuiet("KivXML::ReadNodeString() : xmldoc is NULL !");
+    KivNoDebug("KivXML::ReadNodeString() : xmldoc is NULL !");
     return -3;
   }
   xmlNode* node = FindNode(nullptr, name);
@@ -62,7 +63,7 @@ OSErr KivXML::ReadNodePath(xmlNode* node, char* path) {
 OSErr KivXML::ReadNodePath(xmlNode* node, char* path, size_t pathSize) {
   kiv::xml::clear(path, pathSize);
   if (xmldoc == nullptr || rootNode == nullptr) {
-    kiv::xml::logQuiet("KivXML::ReadNodePath() : xmldoc is NULL !");
+    KivNoDebug("KivXML::ReadNodePath() : xmldoc is NULL !");
     return -3;
   }
   // Paths are accepted up to 299 bytes.
@@ -80,7 +81,7 @@ OSErr KivXML::ReadNodePath(const char* name, char* path) {
 OSErr KivXML::ReadNodePath(const char* name, char* path, size_t pathSize) {
   kiv::xml::clear(path, pathSize);
   if (xmldoc == nullptr || rootNode == nullptr) {
-    kiv::xml::logQuiet("KivXML::ReadNodePath() : xmldoc is NULL !");
+    KivNoDebug("KivXML::ReadNodePath() : xmldoc is NULL !");
     return -3;
   }
   xmlNode* node = FindNode(nullptr, name);

@@ -76,9 +76,4 @@ inline xmlAttr* findAttribute(xmlNode* node, const char* attrName) {
   return nullptr;
 }
 
-// Diagnostics of the reading side: the quiet entry (misuse such as reading with no document
-// open) and the always-shown entry.
-void logQuiet(const char* line);
-void logAlways(const char* line);
-
 } // namespace kiv::xml
