@@ -116,6 +116,116 @@ public:
   static _xmlNode* NextNode(_xmlNode* node);
 
   // Writing, editing and import
+  //
+  // A document is written as a stream: CreateDoc creates the file's writer, writes the XML
+  // declaration (and a document type declaration when dtdName is not empty) and opens the root
+  // element; nodes and sections follow in document order, indented by one tab per level;
+  // CloseDoc or the destructor ends every open element and completes the file.
+  //
+  // The file is written safely: the document goes to a temporary file in the destination's
+  // folder, which CloseDoc (or the destructor) completes and renames over the destination,
+  // giving it the permissions of the file it replaces. Until then the previous file is left
+  // exactly as it was, and it is kept when the output failed or CreateDoc returned -8.
+  //
+  // Result codes of the writing side:
+  //   -6  CreateDoc: the folder reference does not resolve to a path
+  //   -7  CreateDoc: the writer cannot be created (no such folder, no permission, a folder at
+  //       the destination, a joined path beyond 299 bytes, a file name beyond 63 bytes)
+  //   -8  no writer, or the writer reported an error; AddRomanStringNode and AddNodePath also
+  //       for a text beyond their 299 bytes
+  //   -9  AddNodeFormat: the formatted text is empty, or beyond 511 bytes
+  //  -10  StartSection, StartElement: starting the element fails
+  //  -11  EndSection, EndElement: ending the element fails
+  //  -12  _ImportTree: no writer
+  //  -14  CreateDoc: the standard folder is not found
+  //  -15  AddSectionAttribute, AddSectionAttributeFormat: writing the attribute fails (for
+  //       example after text or a child was written into the element), no writer, or a
+  //       formatted value beyond 511 bytes
+  //   16  AddElementTextFormat: writing the text fails, or a formatted text beyond 511 bytes
+  //
+  // Capacities: texts beyond them are refused whole with the code above, never cut, so that
+  // no value is silently shortened. Formatted texts (after printf-style formatting) and their
+  // UTF-8 forms hold at most 511 bytes; AddRomanStringNode texts and AddNodePath paths at most
+  // 299 bytes (the UTF-8 form of a Mac Roman text too); the file name that CreateDoc takes
+  // from a file reference at most 63 bytes in Mac Roman and in UTF-8. SetDTD cuts what does
+  // not fit its field (64, 254 and 1023 bytes) at a UTF-8 character boundary.
+  //
+  // Text is passed to the document unchanged (it must be UTF-8 or ASCII) except where a member
+  // says it converts from Mac Roman.
+
+#if defined(__GNUC__)
+#define KIVXML_PRINTF(f, a) __attribute__((format(printf, f, a)))
+#else
+#define KIVXML_PRINTF(f, a)
+#endif
+
+  // Copies the three document type texts (a null text counts as empty) for every later
+  // CreateDoc; an empty name switches the declaration off. CloseDoc keeps them. Returns 0.
+  OSErr SetDTD(const char* name, const char* pubID, const char* sysID);
+  // Creates the document at a POSIX path, with the root element rootName; compressed output
+  // is gzip. A document this object is still writing is completed first. 0, -7 or -8.
+  OSErr CreateDoc(const char* path, const char* rootName, bool compressed);
+
+  // A node: start tag, escaped text, end tag, on one line. A null text gives an empty-element
+  // tag. 0 or -8.
+  OSErr AddNode(const char* name, const char* text);
+  // A node with one attribute. 0, -8, -10 or -11.
+  OSErr AddNodeWithAttr(const char* name, const char* text, const char* attrName,
+                        const char* attrValue);
+  // The start of a section; attributes may follow right away. 0, -8 or -10.
+  OSErr StartSection(const char* name);
+  // An attribute of the element just started; the value is literal text. 0 or -15.
+  OSErr AddSectionAttribute(const char* name, const char* value);
+  // An attribute from printf-style text, converted from Mac Roman. An empty text writes
+  // nothing and returns 0. 0 or -15.
+  OSErr AddSectionAttributeFormat(const char* name, const char* format, ...)
+      KIVXML_PRINTF(3, 4);
+  // The end of the innermost open element. 0, -8 or -11.
+  OSErr EndSection();
+  OSErr StartElement(const char* name); // as StartSection
+  // Printf-style text, converted from Mac Roman, inside the open element. An empty text
+  // writes nothing and returns 0. 0 or 16 (also when there is no writer).
+  OSErr AddElementTextFormat(const char* format, ...) KIVXML_PRINTF(2, 3);
+  OSErr EndElement(); // as EndSection
+  // A node holding the bytes of the C string data in Base64, in lines of 72 characters.
+  OSErr AddNodeBase64(const char* name, const char* data);
+  // A node holding the Pascal string's bytes unchanged. 0 or -8.
+  OSErr AddPNode(const char* name, const unsigned char* pstr);
+  // A node holding a Mac Roman C string, or Pascal string, converted to UTF-8. 0 or -8.
+  OSErr AddRomanStringNode(const char* name, const char* text);
+  OSErr AddRomanPStringNode(const char* name, const unsigned char* pstr);
+  // A section holding the nodes "red", "green" and "blue" in decimal. 0 or -8.
+  OSErr AddRGBColor(const char* name, RGBColor color);
+  // A node from printf-style text, converted from Mac Roman. 0, -8 or -9.
+  OSErr AddNodeFormat(const char* name, const char* format, ...) KIVXML_PRINTF(3, 4);
+  // A node holding a path unchanged. 0 or -8.
+  OSErr AddNodePath(const char* name, const char* path);
+
+  // Editing the parsed document in memory; CloseDoc discards the changes with the tree.
+  // A new element appended as parent's last child, with one text child holding text (UTF-8;
+  // none when text is null). NULL when no document is open (logged), or on failure.
+  _xmlNode* InsertNode(_xmlNode* parent, const char* name, const char* text);
+  // The same with the value's decimal text: "%d", or "%.3f" rounded from the stored double
+  // (NULL for values whose text is not of that form: infinities, NaN, magnitudes from 1e26).
+  _xmlNode* InsertNodeShort(_xmlNode* parent, const char* name, short value);
+  _xmlNode* InsertNodeLong(_xmlNode* parent, const char* name, int value);
+  _xmlNode* InsertNodeDouble(_xmlNode* parent, const char* name, double value);
+  // The same with a Mac Roman Pascal string converted to UTF-8.
+  _xmlNode* InsertNodeMacRomanString(_xmlNode* parent, const char* name,
+                                     const unsigned char* pstr);
+  // Deletes the node with its subtree, and its next sibling with that one's subtree (the
+  // whitespace that indents the next line in a written document). Deleting the root element
+  // leaves no document open for reading. A null node does nothing.
+  void DeleteNode(_xmlNode* node);
+
+  // Writes the section of source's document, with everything inside it, into the document
+  // this object is writing: element names and texts only. An element with two or more
+  // children becomes a section, any other a node with its text. Texts are copied whole.
+  // Always 0.
+  OSErr ImportTree(KivXML* source, _xmlNode* section);
+  // The same for first and its following siblings, without a surrounding section. 0, or -12
+  // when this object has no writer.
+  OSErr _ImportTree(KivXML* source, _xmlNode* first);
 
   // End of writing, editing and import
 

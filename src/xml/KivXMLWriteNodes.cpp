@@ -1,0 +1,202 @@
+// KivXML writing: nodes, sections, attributes and the typed node writers.
+#include "KivXML.h"
+
+#include <libxml/xmlwriter.h>
+
+#include <climits>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "KIVStr.h"
+#include "KivMisc_Frameworks.h"
+#include "xml/KivXMLWriteSupport.h"
+
+using kiv::xml::quietLine;
+
+namespace {
+
+// Result of formatting into a fixed buffer: the text, or why there is none.
+enum class Formatted { Text, Empty, TooLong };
+
+// Formats into buf (kFormatLimit + 1 bytes) and converts the result from Mac Roman to UTF-8 in
+// utf8 (the same size). A text whose formatted or UTF-8 form exceeds kFormatLimit bytes is
+// refused whole rather than cut, so no value is silently shortened.
+Formatted formatRoman(char (&utf8)[kiv::xml::kFormatLimit + 1], const char* format, va_list ap) {
+  if (format == nullptr) return Formatted::Empty;
+  char text[kiv::xml::kFormatLimit + 1];
+  int n = vsnprintf(text, sizeof text, format, ap);
+  if (n <= 0) return Formatted::Empty;
+  if (static_cast<size_t>(n) > kiv::xml::kFormatLimit) return Formatted::TooLong;
+  if (!kiv::xml::romanToUtf8(text, utf8, sizeof utf8)) return Formatted::TooLong;
+  return Formatted::Text;
+}
+
+// Copies a Pascal string into a 256-byte C string; a null string gives the empty text.
+void pascalToC(const unsigned char* pstr, char (&text)[256]) {
+  if (pstr == nullptr)
+    text[0] = '\0';
+  else
+    P2CStrCopy(pstr, text);
+}
+
+} // namespace
+
+OSErr KivXML::AddNode(const char* name, const char* text) {
+  if (writer == nullptr) {
+    quietLine("KivXML::AddNode() : no writer !");
+    return -8;
+  }
+  return xmlTextWriterWriteElement(writer, BAD_CAST name, BAD_CAST text) < 0 ? -8 : 0;
+}
+
+OSErr KivXML::AddNodeWithAttr(const char* name, const char* text, const char* attrName,
+                              const char* attrValue) {
+  OSErr err = StartSection(name);
+  if (err != 0) return err;
+  AddSectionAttribute(attrName, attrValue);
+  if (text != nullptr) xmlTextWriterWriteString(writer, BAD_CAST text);
+  return EndSection();
+}
+
+OSErr KivXML::StartSection(const char* name) {
+  if (writer == nullptr) {
+    quietLine("KivXML::StartSection() : no writer !");
+    return -8;
+  }
+  return xmlTextWriterStartElement(writer, BAD_CAST name) < 0 ? -10 : 0;
+}
+
+OSErr KivXML::EndSection() {
+  if (writer == nullptr) {
+    quietLine("KivXML::EndSection() : no writer !");
+    return -8;
+  }
+  return xmlTextWriterEndElement(writer) < 0 ? -11 : 0;
+}
+
+OSErr KivXML::StartElement(const char* name) { return StartSection(name); }
+
+OSErr KivXML::EndElement() { return EndSection(); }
+
+OSErr KivXML::AddSectionAttribute(const char* name, const char* value) {
+  if (writer == nullptr) {
+    quietLine("KivXML::StartSection() : no writer !");
+    return -15;
+  }
+  // A null value would leave the writer inside an unfinished attribute.
+  if (name == nullptr || value == nullptr) return -15;
+  // The value is literal text: no format directives are interpreted.
+  return xmlTextWriterWriteAttribute(writer, BAD_CAST name, BAD_CAST value) < 0 ? -15 : 0;
+}
+
+OSErr KivXML::AddSectionAttributeFormat(const char* name, const char* format, ...) {
+  if (writer == nullptr) {
+    quietLine("KivXML::StartSection() : no writer !");
+    return -15;
+  }
+  char utf8[kiv::xml::kFormatLimit + 1];
+  va_list ap;
+  va_start(ap, format);
+  Formatted result = formatRoman(utf8, format, ap);
+  va_end(ap);
+  if (result == Formatted::Empty) return 0;
+  if (result == Formatted::TooLong) return -15;
+  return AddSectionAttribute(name, utf8);
+}
+
+OSErr KivXML::AddElementTextFormat(const char* format, ...) {
+  char utf8[kiv::xml::kFormatLimit + 1];
+  va_list ap;
+  va_start(ap, format);
+  Formatted result = formatRoman(utf8, format, ap);
+  va_end(ap);
+  if (result == Formatted::Empty) return 0;
+  if (result == Formatted::TooLong || writer == nullptr) return 16;
+  return xmlTextWriterWriteString(writer, BAD_CAST utf8) < 0 ? 16 : 0;
+}
+
+OSErr KivXML::AddNodeBase64(const char* name, const char* data) {
+  if (writer == nullptr) {
+    quietLine("KivXML::AddNodeBase64() : no writer !");
+    return -8;
+  }
+  if (xmlTextWriterStartElement(writer, BAD_CAST name) < 0) return -8;
+  if (data == nullptr) data = "";
+  size_t length = strlen(data);
+  if (length > INT_MAX) return -8; // beyond what the writer can count; the element stays open
+  if (xmlTextWriterWriteBase64(writer, data, 0, static_cast<int>(length)) < 0) return -8;
+  return xmlTextWriterEndElement(writer) < 0 ? -8 : 0;
+}
+
+OSErr KivXML::AddPNode(const char* name, const unsigned char* pstr) {
+  if (writer == nullptr) {
+    quietLine("KivXML::AddPNode() : no writer !");
+    return -8;
+  }
+  char text[256];
+  pascalToC(pstr, text);
+  return AddNode(name, text);
+}
+
+OSErr KivXML::AddRomanStringNode(const char* name, const char* text) {
+  if (writer == nullptr) {
+    quietLine("KivXML::AddRomanStringNode() : no writer !");
+    return -8;
+  }
+  // Text beyond kPathLimit bytes, in Mac Roman or in UTF-8, is refused, not cut.
+  char utf8[kiv::xml::kPathLimit + 1];
+  if (text != nullptr && strnlen(text, kiv::xml::kPathLimit + 1) > kiv::xml::kPathLimit) return -8;
+  if (!kiv::xml::romanToUtf8(text, utf8, sizeof utf8)) return -8;
+  return AddNode(name, utf8);
+}
+
+OSErr KivXML::AddRomanPStringNode(const char* name, const unsigned char* pstr) {
+  if (writer == nullptr) {
+    quietLine("KivXML::AddRomanPStringNode() : no writer !");
+    return -8;
+  }
+  char text[256];
+  pascalToC(pstr, text);
+  return AddRomanStringNode(name, text);
+}
+
+OSErr KivXML::AddRGBColor(const char* name, RGBColor color) {
+  if (writer == nullptr) {
+    quietLine("KivXML::AddNodeRGBColor() : no writer !");
+    return -8;
+  }
+  // Without its section the components would land in the enclosing element, and the closing
+  // EndSection would end that element instead.
+  if (StartSection(name) != 0) return -8;
+  OSErr err = 0;
+  if (AddNodeFormat("red", "%d", color.red) != 0) err = -8;
+  if (AddNodeFormat("green", "%d", color.green) != 0) err = -8;
+  if (AddNodeFormat("blue", "%d", color.blue) != 0) err = -8;
+  if (EndSection() != 0) err = -8;
+  return err;
+}
+
+OSErr KivXML::AddNodeFormat(const char* name, const char* format, ...) {
+  if (writer == nullptr) {
+    quietLine("KivXML::AddNodeFormat() : no writer !");
+    return -8;
+  }
+  char utf8[kiv::xml::kFormatLimit + 1];
+  va_list ap;
+  va_start(ap, format);
+  Formatted result = formatRoman(utf8, format, ap);
+  va_end(ap);
+  if (result != Formatted::Text) return -9;
+  return AddNode(name, utf8);
+}
+
+OSErr KivXML::AddNodePath(const char* name, const char* path) {
+  if (writer == nullptr) {
+    quietLine("KivXML::AddNodePath() : no writer !");
+    return -8;
+  }
+  // A path beyond kPathLimit bytes is refused, not cut: a shortened path names another file.
+  if (path != nullptr && strnlen(path, kiv::xml::kPathLimit + 1) > kiv::xml::kPathLimit) return -8;
+  return AddNode(name, path == nullptr ? "" : path);
+}

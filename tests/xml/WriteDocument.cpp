@@ -1,0 +1,248 @@
+// Writing documents: layout, codes without a writer, capacities and safe replacement.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+
+#include "KivXML.h"
+#include "TestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string slurp(const fs::path& p) { return kivtest::readFile(p); }
+
+// Files in the folder other than the ones named: left-over temporary files.
+int strayFiles(const fs::path& folder, const std::string& keep) {
+  int n = 0;
+  for (const auto& entry : fs::directory_iterator(folder))
+    if (entry.path().filename() != keep) ++n;
+  return n;
+}
+
+} // namespace
+
+TEST(XmlWrite, PrefsExampleLayout) {
+  kivtest::TempDir dir;
+  fs::path file = dir.path() / "prefs.xml";
+  {
+    KivXML xml;
+    ASSERT_EQ(xml.CreateDoc(file.c_str(), "Prefs", false), 0);
+    EXPECT_EQ(xml.AddNode("width", "640"), 0);
+    EXPECT_EQ(xml.AddRGBColor("Back", RGBColor{65535, 0, 0}), 0);
+  } // the destructor completes the file
+  EXPECT_EQ(slurp(file), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                         "<Prefs>\n"
+                         "\t<width>640</width>\n"
+                         "\t<Back>\n"
+                         "\t\t<red>65535</red>\n"
+                         "\t\t<green>0</green>\n"
+                         "\t\t<blue>0</blue>\n"
+                         "\t</Back>\n"
+                         "</Prefs>\n");
+}
+
+TEST(XmlWrite, DocumentTypeSectionsAttributesAndEscaping) {
+  kivtest::TempDir dir;
+  fs::path file = dir.path() / "doc.xml";
+  KivXML xml;
+  EXPECT_EQ(xml.SetDTD("cfg", "-//Kiv//Cfg//EN", "cfg.dtd"), 0);
+  for (int round = 0; round < 2; ++round) { // the declaration survives CloseDoc
+    ASSERT_EQ(xml.CreateDoc(file.c_str(), "cfg", false), 0);
+    xml.CloseDoc();
+    EXPECT_EQ(slurp(file), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                           "<!DOCTYPE cfg\n"
+                           "PUBLIC \"-//Kiv//Cfg//EN\"\n"
+                           "       \"cfg.dtd\">\n"
+                           "<cfg/>\n");
+  }
+
+  xml.SetDTD("", "", "");
+  ASSERT_EQ(xml.CreateDoc(file.c_str(), "r", false), 0);
+  EXPECT_EQ(xml.AddNode("empty", ""), 0);
+  EXPECT_EQ(xml.AddNode("esc", "a&b<c>d"), 0);
+  EXPECT_EQ(xml.StartSection("none"), 0);
+  EXPECT_EQ(xml.EndSection(), 0);
+  EXPECT_EQ(xml.AddNodeWithAttr("n", "v", "id", "50%"), 0);
+  EXPECT_EQ(xml.StartElement("e"), 0);
+  EXPECT_EQ(xml.AddSectionAttribute("a", "%d %s"), 0); // literal, not a format
+  EXPECT_EQ(xml.AddSectionAttributeFormat("b", "%d-%s", 7, "x"), 0);
+  EXPECT_EQ(xml.AddSectionAttributeFormat("c", "%s", ""), 0); // empty: nothing written
+  EXPECT_EQ(xml.AddElementTextFormat("t%d", 1), 0);
+  EXPECT_EQ(xml.AddSectionAttribute("late", "x"), -15); // after text
+  EXPECT_EQ(xml.EndElement(), 0);
+  EXPECT_EQ(xml.AddNodeFormat("f", "%s", ""), -9);
+  EXPECT_EQ(xml.StartSection("open1"), 0);
+  EXPECT_EQ(xml.StartSection("open2"), 0);
+  EXPECT_EQ(xml.AddNodeBase64("b64", "hello"), 0);
+  xml.CloseDoc(); // ends open2, open1 and the root
+  EXPECT_EQ(xml.writer, nullptr);
+  EXPECT_EQ(xml.EndSection(), -8);
+  EXPECT_EQ(slurp(file), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                         "<r>\n"
+                         "\t<empty></empty>\n"
+                         "\t<esc>a&amp;b&lt;c&gt;d</esc>\n"
+                         "\t<none/>\n"
+                         "\t<n id=\"50%\">v</n>\n"
+                         "\t<e a=\"%d %s\" b=\"7-x\">t1</e>\n"
+                         "\t<open1>\n"
+                         "\t\t<open2>\n"
+                         "\t\t\t<b64>aGVsbG8=</b64>\n"
+                         "\t\t</open2>\n"
+                         "\t</open1>\n"
+                         "</r>\n");
+}
+
+TEST(XmlWrite, OperationsWithoutWriter) {
+  KivXML xml;
+  unsigned char p[] = {1, 'x'};
+  EXPECT_EQ(xml.AddNode("a", "b"), -8);
+  EXPECT_EQ(xml.AddNodeWithAttr("a", "b", "c", "d"), -8);
+  EXPECT_EQ(xml.StartSection("a"), -8);
+  EXPECT_EQ(xml.StartElement("a"), -8);
+  EXPECT_EQ(xml.EndSection(), -8);
+  EXPECT_EQ(xml.EndElement(), -8);
+  EXPECT_EQ(xml.AddSectionAttribute("a", "b"), -15);
+  EXPECT_EQ(xml.AddSectionAttributeFormat("a", "%d", 1), -15);
+  EXPECT_EQ(xml.AddElementTextFormat("%d", 1), 16);
+  EXPECT_EQ(xml.AddElementTextFormat("%s", ""), 0);
+  EXPECT_EQ(xml.AddNodeBase64("a", "b"), -8);
+  EXPECT_EQ(xml.AddPNode("a", p), -8);
+  EXPECT_EQ(xml.AddRomanStringNode("a", "b"), -8);
+  EXPECT_EQ(xml.AddRomanPStringNode("a", p), -8);
+  EXPECT_EQ(xml.AddRGBColor("a", RGBColor{1, 2, 3}), -8);
+  EXPECT_EQ(xml.AddNodeFormat("a", "%d", 1), -8);
+  EXPECT_EQ(xml.AddNodePath("a", "/b"), -8);
+  EXPECT_EQ(xml._ImportTree(&xml, nullptr), -12);
+  EXPECT_EQ(xml.writer, nullptr);
+}
+
+TEST(XmlWrite, CapacitiesAreRefusedNotCut) {
+  kivtest::TempDir dir;
+  fs::path file = dir.path() / "cap.xml";
+  KivXML xml;
+  ASSERT_EQ(xml.CreateDoc(file.c_str(), "r", false), 0);
+  std::string s511(511, 'a'), s512(512, 'a'), s299(299, 'p'), s300(300, 'p');
+  EXPECT_EQ(xml.AddNodeFormat("f511", "%s", s511.c_str()), 0);
+  EXPECT_EQ(xml.AddNodeFormat("f512", "%s", s512.c_str()), -9);
+  // 300 Mac Roman letters "e acute" take 600 bytes in UTF-8.
+  std::string accents(300, '\x8E');
+  EXPECT_EQ(xml.AddNodeFormat("fu", "%s", accents.c_str()), -9);
+  EXPECT_EQ(xml.StartSection("s"), 0);
+  EXPECT_EQ(xml.AddSectionAttributeFormat("long", "%s", s512.c_str()), -15);
+  EXPECT_EQ(xml.AddElementTextFormat("%s", s512.c_str()), 16);
+  EXPECT_EQ(xml.EndSection(), 0);
+  EXPECT_EQ(xml.AddNodePath("p299", s299.c_str()), 0);
+  EXPECT_EQ(xml.AddNodePath("p300", s300.c_str()), -8);
+  EXPECT_EQ(xml.AddRomanStringNode("r299", s299.c_str()), 0);
+  EXPECT_EQ(xml.AddRomanStringNode("r300", s300.c_str()), -8);
+  EXPECT_EQ(xml.AddRomanStringNode("ru", std::string(150, '\x8E').c_str()), -8);
+  // A lone accented letter converts whole.
+  EXPECT_EQ(xml.AddRomanStringNode("cafe", "caf\x8E"), 0);
+  EXPECT_EQ(xml.AddRomanStringNode("e", "\x8E"), 0);
+  xml.CloseDoc();
+  std::string out = slurp(file);
+  EXPECT_NE(out.find("<f511>" + s511 + "</f511>"), std::string::npos);
+  EXPECT_NE(out.find("<p299>" + s299 + "</p299>"), std::string::npos);
+  EXPECT_NE(out.find("<cafe>caf\xC3\xA9</cafe>"), std::string::npos);
+  EXPECT_NE(out.find("<e>\xC3\xA9</e>"), std::string::npos);
+  EXPECT_EQ(out.find("f512"), std::string::npos);
+  EXPECT_EQ(out.find("long"), std::string::npos);
+  EXPECT_EQ(out.find("p300"), std::string::npos);
+  EXPECT_EQ(out.find("ru"), std::string::npos);
+  EXPECT_NE(out.find("<s/>"), std::string::npos);
+}
+
+TEST(XmlWrite, ReplacesSafelyKeepingPermissions) {
+  kivtest::TempDir dir;
+  fs::path file = dir.write("settings.xml", "old settings");
+  ASSERT_EQ(chmod(file.c_str(), 0640), 0);
+  KivXML xml;
+  ASSERT_EQ(xml.CreateDoc(file.c_str(), "r", false), 0);
+  EXPECT_EQ(xml.AddNode("a", "1"), 0);
+  EXPECT_EQ(slurp(file), "old settings"); // untouched until the document is complete
+  xml.CloseDoc();
+  EXPECT_EQ(slurp(file), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<r>\n\t<a>1</a>\n</r>\n");
+  struct stat st;
+  ASSERT_EQ(stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(strayFiles(dir.path(), "settings.xml"), 0);
+
+  // A failed CreateDoc (no root name) keeps the previous file.
+  EXPECT_EQ(xml.CreateDoc(file.c_str(), "", false), -8);
+  EXPECT_NE(xml.writer, nullptr);
+  xml.CloseDoc();
+  EXPECT_EQ(slurp(file), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<r>\n\t<a>1</a>\n</r>\n");
+
+  // Where no file can be created: no writer, and nothing left behind.
+  EXPECT_EQ(xml.CreateDoc((dir.path() / "missing/x.xml").c_str(), "r", false), -7);
+  EXPECT_EQ(xml.writer, nullptr);
+  EXPECT_EQ(xml.CreateDoc(dir.str().c_str(), "r", false), -7); // a folder
+  EXPECT_EQ(xml.CreateDoc("", "r", false), -7);
+  EXPECT_EQ(strayFiles(dir.path(), "settings.xml"), 0);
+
+  // A second CreateDoc completes the first document instead of losing it.
+  fs::path first = dir.path() / "first.xml", second = dir.path() / "second.xml";
+  ASSERT_EQ(xml.CreateDoc(first.c_str(), "one", false), 0);
+  ASSERT_EQ(xml.CreateDoc(second.c_str(), "two", false), 0);
+  xml.CloseDoc();
+  EXPECT_EQ(slurp(first), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<one/>\n");
+  EXPECT_EQ(slurp(second), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<two/>\n");
+}
+
+TEST(XmlWrite, FailedWriteKeepsPreviousFile) {
+  kivtest::TempDir dir;
+  fs::path file = dir.write("big.xml", "previous");
+  // Files of this process may not grow beyond 16 KB: writes past that fail with EFBIG.
+  struct rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  struct sigaction ignore = {}, old = {};
+  ignore.sa_handler = SIG_IGN;
+  ASSERT_EQ(sigaction(SIGXFSZ, &ignore, &old), 0);
+  struct rlimit small = saved;
+  small.rlim_cur = 16 * 1024;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+
+  OSErr last = 0;
+  {
+    KivXML xml;
+    ASSERT_EQ(xml.CreateDoc(file.c_str(), "r", false), 0);
+    std::string text(100, 'x');
+    for (int i = 0; i < 2000 && last == 0; ++i)
+      last = xml.AddNode("n", text.c_str());
+  } // the destructor finds the failed output and keeps the previous file
+
+  setrlimit(RLIMIT_FSIZE, &saved);
+  sigaction(SIGXFSZ, &old, nullptr);
+  EXPECT_EQ(last, -8);
+  EXPECT_EQ(slurp(file), "previous");
+  EXPECT_EQ(strayFiles(dir.path(), "big.xml"), 0);
+}
+
+TEST(XmlWrite, CompressedOutputIsGzip) {
+  kivtest::TempDir dir;
+  fs::path file = dir.path() / "z.xml.gz";
+  KivXML xml;
+  ASSERT_EQ(xml.CreateDoc(file.c_str(), "r", true), 0);
+  for (int i = 0; i < 200; ++i)
+    xml.AddNodeFormat("n", "%d", i);
+  xml.CloseDoc();
+  std::string bytes = slurp(file);
+  ASSERT_GE(bytes.size(), 2u);
+  EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0x1F);
+  EXPECT_EQ(static_cast<unsigned char>(bytes[1]), 0x8B);
+  EXPECT_LT(bytes.size(), 1000u); // 200 similar lines compress well
+
+  // The parser reads compressed files transparently.
+  ASSERT_EQ(xml.OpenDoc(file.c_str()), 0);
+  int last = 0;
+  _xmlNode* n = KivXML::ChildNode(xml.rootNode);
+  while (KivXML::NextNode(n) != nullptr)
+    n = KivXML::NextNode(n);
+  EXPECT_EQ(xml.ReadNodeLong(n, last), 0);
+  EXPECT_EQ(last, 199);
+}
