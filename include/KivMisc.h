@@ -3,6 +3,7 @@
 #define KIV_KIVMISC_H
 
 #include "detail/MacTypes.h"
+#include "detail/FolderCodes.h"
 #include "detail/ByteOrder.h"
 
 #endif

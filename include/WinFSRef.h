@@ -3,5 +3,7 @@
 #define KIV_WINFSREF_H
 
 #include "detail/MacTypes.h"
+#include "detail/Files.h"
+#include "detail/Paths.h"
 
 #endif

@@ -1,0 +1,151 @@
+// The file service: references to existing files and folders, their catalogue records, moving
+// objects between folders and finding standard folders. Compiles as C++11.
+//
+// An FSRef is a fixed-size value: copy it freely. It holds the object's canonical absolute path
+// (symbolic links resolved, at most 4095 bytes) together with the device and inode numbers seen
+// when it was made. Every operation on a reference checks that the same object still sits at
+// that path; if it was removed, replaced or moved away, the operation answers fnfErr.
+#ifndef KIV_DETAIL_FILES_H
+#define KIV_DETAIL_FILES_H
+
+#include "MacTypes.h"
+
+// Status codes of the file service (0 is noErr).
+enum {
+  nsvErr = -35,          // no such volume
+  ioErr = -36,           // any other input/output failure
+  bdNamErr = -37,        // bad name: empty, too long or not absolute
+  fnfErr = -43,          // no such file or folder, or a stale reference
+  dupFNErr = -48,        // an object of that name already exists
+  paramErr = -50,        // a null or invalid argument, or an item that cannot be set
+  permErr = -54,         // permission denied
+  dirNFErr = -120,       // a folder on the way does not exist or is not a folder
+  buffersTooSmall = -207 // the caller's buffer cannot hold the result
+};
+
+typedef SInt16 FSVolumeRefNum;
+typedef UInt32 FSCatalogInfoBitmap;
+
+// Volume selector for the system disk, and the folder types FSFindFolder knows.
+enum {
+  kOnSystemDisk = -32768,
+  kPreferencesFolderType = 0x70726566, // 'pref': the XDG configuration home
+  kDesktopFolderType = 0x6465736B,     // 'desk': the XDG desktop folder
+  kTemporaryFolderType = 0x74656D70    // 'temp': the temporary folder
+};
+
+enum { kFSRefPathCapacity = 4096 };
+
+struct FSRef {
+  UInt64 device;
+  UInt64 inode;
+  char path[kFSRefPathCapacity]; // NUL-terminated; private to the service
+};
+typedef FSRef* FSRefPtr;
+
+// The older reference form: volume, parent folder and a name of up to 63 bytes (UTF-8 bytes of
+// the leaf name, cut at a character boundary).
+struct FSSpec {
+  FSVolumeRefNum vRefNum;
+  SInt32 parID;
+  Str63 name;
+};
+
+struct FSPermissionInfo {
+  UInt32 userID;
+  UInt32 groupID;
+  UInt8 reserved1;
+  UInt8 userAccess; // unused
+  UInt16 mode;      // POSIX mode: file type and permission bits
+  UInt32 reserved2;
+};
+
+// Catalogue record. Dates are UTC since 1904. On Linux: createDate is the birth time where the
+// file system records one, else the modification time; attributeModDate is the status-change
+// time; backupDate is always zero. valence is the number of entries of a folder.
+struct FSCatalogInfo {
+  UInt16 nodeFlags;
+  FSVolumeRefNum volume;
+  UInt32 parentDirID;
+  UInt32 nodeID;
+  UInt8 sharingFlags;
+  UInt8 userPrivileges;
+  UInt8 reserved1;
+  UInt8 reserved2;
+  UTCDateTime createDate;
+  UTCDateTime contentModDate;
+  UTCDateTime attributeModDate;
+  UTCDateTime accessDate;
+  UTCDateTime backupDate;
+  FSPermissionInfo permissions;
+  UInt8 finderInfo[16];
+  UInt8 extFinderInfo[16];
+  UInt64 dataLogicalSize;
+  UInt64 dataPhysicalSize;
+  UInt64 rsrcLogicalSize;
+  UInt64 rsrcPhysicalSize;
+  UInt32 valence;
+  UInt32 textEncodingHint;
+};
+
+// nodeFlags bits.
+enum { kFSNodeLockedMask = 0x0001, kFSNodeIsDirectoryMask = 0x0010 };
+
+// Selection bits of FSGetCatalogInfo and FSSetCatalogInfo.
+enum {
+  kFSCatInfoNone = 0x00000000,
+  kFSCatInfoTextEncoding = 0x00000001,
+  kFSCatInfoNodeFlags = 0x00000002,
+  kFSCatInfoVolume = 0x00000004,
+  kFSCatInfoParentDirID = 0x00000008,
+  kFSCatInfoNodeID = 0x00000010,
+  kFSCatInfoCreateDate = 0x00000020,
+  kFSCatInfoContentMod = 0x00000040,
+  kFSCatInfoAttrMod = 0x00000080,
+  kFSCatInfoAccessDate = 0x00000100,
+  kFSCatInfoBackupDate = 0x00000200,
+  kFSCatInfoPermissions = 0x00000400,
+  kFSCatInfoFinderInfo = 0x00000800,
+  kFSCatInfoFinderXInfo = 0x00001000,
+  kFSCatInfoValence = 0x00002000,
+  kFSCatInfoDataSizes = 0x00004000,
+  kFSCatInfoRsrcSizes = 0x00008000,
+  kFSCatInfoSharingFlags = 0x00010000,
+  kFSCatInfoUserPrivs = 0x00020000,
+  kFSCatInfoAllDates = 0x000003E0,
+  kFSCatInfoGettableInfo = 0x0003FFFF,
+  // What FSSetCatalogInfo can change on Linux: modification and access dates, permissions.
+  kFSCatInfoSettableInfo = kFSCatInfoContentMod | kFSCatInfoAccessDate | kFSCatInfoPermissions
+};
+
+// A reference to the existing object at `path` (UTF-8; a relative path is taken from the
+// current folder). `isDirectory` may be null. fnfErr or dirNFErr when nothing is there,
+// bdNamErr for an empty or over-long path.
+OSStatus FSPathMakeRef(const UInt8* path, FSRef* ref, Boolean* isDirectory);
+
+// The object's absolute path with its terminator into `maxPathSize` bytes; buffersTooSmall
+// when it does not fit (the buffer is then left empty when it has room for one byte).
+OSStatus FSRefMakePath(const FSRef* ref, UInt8* path, UInt32 maxPathSize);
+
+// Fills each of `catalogInfo`, `outName`, `fsSpec` and `parentRef` that is not null; only the
+// items of `whichInfo` are written into `catalogInfo`, the others keep their values. The parent
+// of the root folder is the root folder itself.
+OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, FSCatalogInfo* catalogInfo,
+                       HFSUniStr255* outName, FSSpec* fsSpec, FSRef* parentRef);
+
+// Sets the items of `whichInfo` that Linux can set (kFSCatInfoSettableInfo). Any other bit
+// refuses the whole call with paramErr before anything is changed. Permissions set the mode's
+// permission bits and, when they differ, the owner and group.
+OSErr FSSetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo,
+                       const FSCatalogInfo* catalogInfo);
+
+// Moves the object into `destDirectory` under its own name, across file systems too.
+// dupFNErr when that folder already holds an object of the name. `newRef` may be null.
+OSErr FSMoveObject(const FSRef* ref, const FSRef* destDirectory, FSRef* newRef);
+
+// The standard folder of `folderType` on kOnSystemDisk (any other volume: nsvErr). Folders are
+// never created, whatever `createFolder` says: fnfErr when the folder does not exist.
+OSErr FSFindFolder(FSVolumeRefNum vRefNum, OSType folderType, Boolean createFolder,
+                   FSRef* foundRef);
+
+#endif

@@ -1,0 +1,180 @@
+// Existence tests, catalogue information and moving, copying and deleting objects into folders,
+// by path or by file reference; standard folders by code.
+#include "detail/CFString.h"
+#include "detail/FileOperations.h"
+#include "detail/FolderCodes.h"
+#include "detail/Paths.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+
+namespace {
+
+// Room of the fixed buffers the path and reference functions work with.
+constexpr size_t kLeafRoom = 64;       // leaf name in the move and copy functions
+constexpr size_t kMoveDestRoom = 312;  // destination path composed by the move
+constexpr size_t kCopyDestRoom = 304;  // destination path composed by the copy and file lookup
+constexpr UInt32 kShortPathRoom = 255; // paths of references, folder paths by code
+constexpr UInt32 kLongPathRoom = 300;  // paths of references for leaf names and file lookup
+
+const OSType kFolderTypes[3] = {kPreferencesFolderType, kDesktopFolderType, kTemporaryFolderType};
+
+UInt8* bytes(char* s) { return reinterpret_cast<UInt8*>(s); }
+
+// destFolder + "/" + leaf name of source, or false when either part is beyond its room.
+bool intoFolder(const char* source, const char* destFolder, size_t room, std::string& dest) {
+  if (!source || !destFolder) return false;
+  char leaf[kLeafRoom];
+  if (CFSGetNameFromPath(source, leaf, int(sizeof leaf)) != 0) return false;
+  dest = std::string(destFolder) + "/" + leaf;
+  return dest.size() < room;
+}
+
+} // namespace
+
+bool Exist(const char* path) {
+  struct stat st;
+  return path && stat(path, &st) == 0;
+}
+
+bool IsFile(const char* path) {
+  struct stat st;
+  return path && stat(path, &st) == 0 && (st.st_mode & 0x4000) == 0;
+}
+
+int CreateEmptyFile(char* path) {
+  if (!path) return -1;
+  FILE* f = std::fopen(path, "w");
+  if (!f) return -1;
+  std::fclose(f);
+  return 0;
+}
+
+bool CFSIsFolder(const char* path) {
+  FSRef ref;
+  Boolean isDir = 0;
+  return path && FSPathMakeRef(reinterpret_cast<const UInt8*>(path), &ref, &isDir) == noErr &&
+         isDir;
+}
+
+bool CFSIsFolder(FSCatalogInfo* info) {
+  return info && (info->nodeFlags & kFSNodeIsDirectoryMask) != 0;
+}
+
+int CFSGetCatInfo(const char* path, FSCatalogInfo* info) {
+  FSRef ref;
+  int err = CFSPathMakeRef(const_cast<char*>(path), &ref);
+  if (err != noErr) return err;
+  return CFSGetCatInfo(&ref, info);
+}
+
+int CFSGetCatInfo(FSRef* ref, FSCatalogInfo* info) {
+  return FSGetCatalogInfo(ref, kFSCatInfoGettableInfo, info, nullptr, nullptr, nullptr);
+}
+
+int CFSSetCatInfo(const char* path, unsigned int whichInfo, FSCatalogInfo* info) {
+  FSRef ref;
+  int err = CFSPathMakeRef(const_cast<char*>(path), &ref);
+  if (err != noErr) return err;
+  return FSSetCatalogInfo(&ref, whichInfo, info);
+}
+
+int CFSMoveObject(const char* source, const char* destFolder) {
+  std::string dest;
+  if (!intoFolder(source, destFolder, kMoveDestRoom, dest)) return -1;
+  return doMoveObject(source, dest.c_str());
+}
+
+int CFCopyObject(const char* source, const char* destFolder) {
+  std::string dest;
+  if (!intoFolder(source, destFolder, kCopyDestRoom, dest)) return -1;
+  std::string src = source;
+  return doCopyObject(src.data(), dest.data());
+}
+
+int CFSDeleteObject(const char* path) { return doRemoveObject(path); }
+
+int CFSPathMakeRef(char* path, FSRef* ref) {
+  return FSPathMakeRef(reinterpret_cast<const UInt8*>(path), ref, nullptr);
+}
+
+int CFSRefMakePath(FSRef* ref, char* path) {
+  return FSRefMakePath(ref, bytes(path), kShortPathRoom);
+}
+
+int CFSGetNameFromFSRef(FSRef* ref, char* name) {
+  char path[kLongPathRoom];
+  int err = FSRefMakePath(ref, bytes(path), sizeof path);
+  if (err != noErr) return err;
+  return CFSGetNameFromPath(path, name);
+}
+
+int CFSGetNameFromFSRef(FSRef* ref, char* name, int size) {
+  char path[kLongPathRoom];
+  int err = FSRefMakePath(ref, bytes(path), sizeof path);
+  if (err != noErr) return err;
+  return CFSGetNameFromPath(path, name, size);
+}
+
+int CFSGetNameFromFSRef(FSRef* ref, unsigned char* name) {
+  HFSUniStr255 uni;
+  int err = FSGetCatalogInfo(ref, kFSCatInfoNone, nullptr, &uni, nullptr, nullptr);
+  if (err != noErr) return err;
+  if (!name) return 0;
+  // Mac Roman into length + 1 bytes: a name with a character outside Mac Roman comes out empty.
+  name[0] = 0;
+  CFStringRef text = CFStringCreateWithCharacters(kCFAllocatorDefault, uni.unicode, uni.length);
+  if (!text) return 0;
+  if (!CFStringGetPascalString(text, name, CFIndex(uni.length) + 1, kCFStringEncodingMacRoman))
+    name[0] = 0;
+  CFRelease(text);
+  return 0;
+}
+
+int CFSGetFSS(FSRef* ref, FSSpec* spec) {
+  return FSGetCatalogInfo(ref, kFSCatInfoNone, nullptr, nullptr, spec, nullptr);
+}
+
+int CFSGetParent(const FSRef* ref, FSRef* parent) {
+  return FSGetCatalogInfo(ref, kFSCatInfoNone, nullptr, nullptr, nullptr, parent);
+}
+
+int CFSMoveObject(FSRef* source, FSRef* destFolder) {
+  return FSMoveObject(source, destFolder, nullptr);
+}
+
+int CFCopyObject(FSRef* source, FSRef* destFolder) {
+  char src[kShortPathRoom], dst[kShortPathRoom];
+  int err = FSRefMakePath(source, bytes(src), sizeof src);
+  if (err != noErr) return err;
+  err = FSRefMakePath(destFolder, bytes(dst), sizeof dst);
+  if (err != noErr) return err;
+  return CFCopyObject(src, dst);
+}
+
+int GetUnifiedFolderType(short code, FSRef* folder) {
+  if (code < 1 || code > 3) return -1;
+  return FSFindFolder(kOnSystemDisk, kFolderTypes[code - 1], false, folder);
+}
+
+int GetUnifiedFolderType(short code, char* path) {
+  FSRef ref;
+  int err = GetUnifiedFolderType(code, &ref);
+  if (err != noErr) return err;
+  return CFSRefMakePath(&ref, path);
+}
+
+int GetUnifiedFileRef(short code, char* name, FSRef* file) {
+  FSRef folder;
+  int err = GetUnifiedFolderType(code, &folder);
+  if (err != noErr) return err;
+  char path[kLongPathRoom];
+  err = FSRefMakePath(&folder, bytes(path), sizeof path);
+  if (err != noErr) return err;
+  if (!name) return -1;
+  std::string full = std::string(path) + "/" + name;
+  if (full.size() >= kCopyDestRoom) return -1;
+  return FSPathMakeRef(reinterpret_cast<const UInt8*>(full.c_str()), file, nullptr);
+}

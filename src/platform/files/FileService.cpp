@@ -1,0 +1,312 @@
+// The file service over POSIX. A reference is the canonical path of an object plus the device
+// and inode it had; see include/detail/Files.h.
+#include "detail/Files.h"
+
+#include "platform/files/UserFolders.h"
+
+#include <unicode/ustring.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr SInt64 kSeconds1904To1970 = 2082844800;
+
+OSErr errnoStatus(int err) {
+  switch (err) {
+  case 0:
+    return noErr;
+  case ENOENT:
+    return fnfErr;
+  case ENOTDIR:
+    return dirNFErr;
+  case EACCES:
+  case EPERM:
+  case EROFS:
+    return permErr;
+  case EEXIST:
+  case ENOTEMPTY:
+    return dupFNErr;
+  case ENAMETOOLONG:
+    return bdNamErr;
+  case EINVAL:
+  case EISDIR:
+  case ELOOP:
+    return paramErr;
+  default:
+    return ioErr;
+  }
+}
+
+bool fillRef(const char* canonical, const struct stat& st, FSRef* ref) {
+  size_t n = std::strlen(canonical);
+  if (n >= sizeof ref->path) return false;
+  std::memset(ref, 0, sizeof *ref);
+  ref->device = st.st_dev;
+  ref->inode = st.st_ino;
+  std::memcpy(ref->path, canonical, n + 1);
+  return true;
+}
+
+// Checks that `ref` is well formed and that its object is still where it was.
+OSErr checkRef(const FSRef* ref, struct stat* st) {
+  if (!ref) return paramErr;
+  if (ref->path[0] != '/' || !std::memchr(ref->path, 0, sizeof ref->path)) return paramErr;
+  if (stat(ref->path, st) != 0) return errnoStatus(errno) == permErr ? permErr : fnfErr;
+  if (st->st_dev != ref->device || st->st_ino != ref->inode) return fnfErr;
+  return noErr;
+}
+
+UTCDateTime toUTC(const struct timespec& ts) {
+  UTCDateTime d = {0, 0, 0};
+  SInt64 secs = SInt64(ts.tv_sec) + kSeconds1904To1970;
+  if (secs < 0) return d;
+  d.highSeconds = UInt16((UInt64(secs) >> 32) & 0xFFFF);
+  d.lowSeconds = UInt32(UInt64(secs) & 0xFFFFFFFFu);
+  d.fraction = UInt16((UInt64(ts.tv_nsec) * 65536u) / 1000000000u);
+  return d;
+}
+
+struct timespec fromUTC(const UTCDateTime& d) {
+  struct timespec ts;
+  UInt64 secs = (UInt64(d.highSeconds) << 32) | d.lowSeconds;
+  ts.tv_sec = time_t(SInt64(secs) - kSeconds1904To1970);
+  ts.tv_nsec = long((UInt64(d.fraction) * 1000000000u) >> 16);
+  return ts;
+}
+
+// Volume numbers are negative and equal for objects on the same file system.
+FSVolumeRefNum volumeOf(dev_t dev) { return FSVolumeRefNum(-1 - SInt32(UInt64(dev) % 32767u)); }
+
+std::string parentOf(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  if (slash == 0 || slash == std::string::npos) return "/";
+  return path.substr(0, slash);
+}
+
+std::string leafOf(const std::string& path) {
+  if (path == "/") return "/";
+  return path.substr(path.find_last_of('/') + 1);
+}
+
+UInt32 countEntries(const char* path) {
+  DIR* dir = opendir(path);
+  if (!dir) return 0;
+  UInt32 n = 0;
+  while (struct dirent* e = readdir(dir)) {
+    if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) ++n;
+  }
+  closedir(dir);
+  return n;
+}
+
+void fillName(const std::string& leaf, HFSUniStr255* out) {
+  UErrorCode status = U_ZERO_ERROR;
+  int32_t units = 0;
+  // File names are bytes on Linux; a byte that is not UTF-8 becomes U+FFFD.
+  u_strFromUTF8WithSub(reinterpret_cast<UChar*>(out->unicode), 255, &units, leaf.data(),
+                       int32_t(leaf.size()), 0xFFFD, nullptr, &status);
+  if (U_FAILURE(status) && status != U_BUFFER_OVERFLOW_ERROR) units = 0;
+  out->length = UInt16(units > 255 ? 255 : units);
+}
+
+void fillSpec(const std::string& leaf, const struct stat& st, const struct stat& parent,
+              FSSpec* spec) {
+  std::memset(spec, 0, sizeof *spec);
+  spec->vRefNum = volumeOf(st.st_dev);
+  spec->parID = SInt32(UInt32(parent.st_ino));
+  size_t n = leaf.size() > 63 ? 63 : leaf.size();
+  // Never end inside a UTF-8 sequence.
+  if (n < leaf.size())
+    while (n > 0 && (static_cast<unsigned char>(leaf[n]) & 0xC0) == 0x80)
+      --n;
+  spec->name[0] = UInt8(n);
+  std::memcpy(spec->name + 1, leaf.data(), n);
+}
+
+void fillCatalog(const FSRef* ref, const struct stat& st, const struct stat& parent,
+                 FSCatalogInfoBitmap which, FSCatalogInfo* info) {
+  bool isDir = S_ISDIR(st.st_mode);
+  if (which & kFSCatInfoTextEncoding) info->textEncodingHint = 0;
+  if (which & kFSCatInfoNodeFlags) info->nodeFlags = isDir ? kFSNodeIsDirectoryMask : 0;
+  if (which & kFSCatInfoVolume) info->volume = volumeOf(st.st_dev);
+  if (which & kFSCatInfoParentDirID) info->parentDirID = UInt32(parent.st_ino);
+  if (which & kFSCatInfoNodeID) info->nodeID = UInt32(st.st_ino);
+  if (which & kFSCatInfoCreateDate) {
+    struct statx sx;
+    if (statx(AT_FDCWD, ref->path, 0, STATX_BTIME, &sx) == 0 && (sx.stx_mask & STATX_BTIME)) {
+      struct timespec b = {time_t(sx.stx_btime.tv_sec), long(sx.stx_btime.tv_nsec)};
+      info->createDate = toUTC(b);
+    } else {
+      info->createDate = toUTC(st.st_mtim);
+    }
+  }
+  if (which & kFSCatInfoContentMod) info->contentModDate = toUTC(st.st_mtim);
+  if (which & kFSCatInfoAttrMod) info->attributeModDate = toUTC(st.st_ctim);
+  if (which & kFSCatInfoAccessDate) info->accessDate = toUTC(st.st_atim);
+  if (which & kFSCatInfoBackupDate) info->backupDate = UTCDateTime{0, 0, 0};
+  if (which & kFSCatInfoPermissions) {
+    std::memset(&info->permissions, 0, sizeof info->permissions);
+    info->permissions.userID = st.st_uid;
+    info->permissions.groupID = st.st_gid;
+    info->permissions.mode = UInt16(st.st_mode);
+  }
+  if (which & kFSCatInfoFinderInfo) std::memset(info->finderInfo, 0, sizeof info->finderInfo);
+  if (which & kFSCatInfoFinderXInfo)
+    std::memset(info->extFinderInfo, 0, sizeof info->extFinderInfo);
+  if (which & kFSCatInfoValence) info->valence = isDir ? countEntries(ref->path) : 0;
+  if (which & kFSCatInfoDataSizes) {
+    info->dataLogicalSize = isDir ? 0 : UInt64(st.st_size);
+    info->dataPhysicalSize = isDir ? 0 : UInt64(st.st_blocks) * 512u;
+  }
+  if (which & kFSCatInfoRsrcSizes) info->rsrcLogicalSize = info->rsrcPhysicalSize = 0;
+  if (which & kFSCatInfoSharingFlags) info->sharingFlags = 0;
+  if (which & kFSCatInfoUserPrivs) info->userPrivileges = 0;
+}
+
+OSErr makeRefFromPath(const std::string& path, FSRef* ref, Boolean* isDirectory) {
+  return OSErr(FSPathMakeRef(reinterpret_cast<const UInt8*>(path.c_str()), ref, isDirectory));
+}
+
+} // namespace
+
+OSStatus FSPathMakeRef(const UInt8* path, FSRef* ref, Boolean* isDirectory) {
+  if (!path || !ref) return paramErr;
+  const char* p = reinterpret_cast<const char*>(path);
+  size_t len = strnlen(p, kFSRefPathCapacity);
+  if (len == 0 || len >= kFSRefPathCapacity) return bdNamErr;
+  char canonical[PATH_MAX];
+  if (!realpath(p, canonical)) return errnoStatus(errno);
+  struct stat st;
+  if (stat(canonical, &st) != 0) return errnoStatus(errno);
+  if (!fillRef(canonical, st, ref)) return bdNamErr;
+  if (isDirectory) *isDirectory = S_ISDIR(st.st_mode) ? 1 : 0;
+  return noErr;
+}
+
+OSStatus FSRefMakePath(const FSRef* ref, UInt8* path, UInt32 maxPathSize) {
+  if (!path || maxPathSize == 0) return paramErr;
+  struct stat st;
+  OSErr err = checkRef(ref, &st);
+  if (err != noErr) return err;
+  size_t n = std::strlen(ref->path);
+  if (n + 1 > maxPathSize) {
+    path[0] = 0;
+    return buffersTooSmall;
+  }
+  std::memcpy(path, ref->path, n + 1);
+  return noErr;
+}
+
+OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, FSCatalogInfo* catalogInfo,
+                       HFSUniStr255* outName, FSSpec* fsSpec, FSRef* parentRef) {
+  struct stat st;
+  OSErr err = checkRef(ref, &st);
+  if (err != noErr) return err;
+  std::string path = ref->path;
+  std::string parentPath = parentOf(path);
+  struct stat parent;
+  if (stat(parentPath.c_str(), &parent) != 0) return errnoStatus(errno);
+  std::string leaf = leafOf(path);
+
+  if (catalogInfo) fillCatalog(ref, st, parent, whichInfo, catalogInfo);
+  if (outName) fillName(leaf, outName);
+  if (fsSpec) fillSpec(leaf, st, parent, fsSpec);
+  if (parentRef && !fillRef(parentPath.c_str(), parent, parentRef)) return bdNamErr;
+  return noErr;
+}
+
+OSErr FSSetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo,
+                       const FSCatalogInfo* catalogInfo) {
+  struct stat st;
+  OSErr err = checkRef(ref, &st);
+  if (err != noErr) return err;
+  if (whichInfo & ~FSCatalogInfoBitmap(kFSCatInfoSettableInfo)) return paramErr;
+  if (whichInfo == 0) return noErr;
+  if (!catalogInfo) return paramErr;
+
+  if (whichInfo & kFSCatInfoPermissions) {
+    const FSPermissionInfo& p = catalogInfo->permissions;
+    if ((p.userID != st.st_uid || p.groupID != st.st_gid) &&
+        chown(ref->path, uid_t(p.userID), gid_t(p.groupID)) != 0)
+      return errnoStatus(errno);
+    if (chmod(ref->path, mode_t(p.mode & 07777)) != 0) return errnoStatus(errno);
+  }
+  if (whichInfo & (kFSCatInfoContentMod | kFSCatInfoAccessDate)) {
+    struct timespec times[2];
+    times[0].tv_nsec = times[1].tv_nsec = UTIME_OMIT;
+    times[0].tv_sec = times[1].tv_sec = 0;
+    if (whichInfo & kFSCatInfoAccessDate) times[0] = fromUTC(catalogInfo->accessDate);
+    if (whichInfo & kFSCatInfoContentMod) times[1] = fromUTC(catalogInfo->contentModDate);
+    if (utimensat(AT_FDCWD, ref->path, times, 0) != 0) return errnoStatus(errno);
+  }
+  return noErr;
+}
+
+OSErr FSMoveObject(const FSRef* ref, const FSRef* destDirectory, FSRef* newRef) {
+  struct stat st, dst;
+  OSErr err = checkRef(ref, &st);
+  if (err != noErr) return err;
+  if ((err = checkRef(destDirectory, &dst)) != noErr) return err;
+  if (!S_ISDIR(dst.st_mode)) return dirNFErr;
+  std::string source = ref->path;
+  if (source == "/") return paramErr;
+  std::string folder = destDirectory->path;
+  std::string target = (folder == "/" ? "" : folder) + "/" + leafOf(source);
+  if (target.size() >= kFSRefPathCapacity) return bdNamErr;
+  struct stat existing;
+  if (lstat(target.c_str(), &existing) == 0) return dupFNErr;
+
+  if (rename(source.c_str(), target.c_str()) != 0) {
+    if (errno != EXDEV) return errnoStatus(errno);
+    // Another file system: copy the tree, then remove the original. A failed copy is undone so
+    // that the object stays whole at its old place.
+    std::error_code ec;
+    fs::copy(source, target, fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
+    if (ec) {
+      std::error_code ignored;
+      fs::remove_all(target, ignored);
+      return errnoStatus(ec.value());
+    }
+    fs::remove_all(source, ec);
+    if (ec) return errnoStatus(ec.value());
+  }
+  if (newRef) return makeRefFromPath(target, newRef, nullptr);
+  return noErr;
+}
+
+OSErr FSFindFolder(FSVolumeRefNum vRefNum, OSType folderType, Boolean createFolder,
+                   FSRef* foundRef) {
+  (void)createFolder; // look-ups never create folders
+  if (!foundRef) return paramErr;
+  if (vRefNum != FSVolumeRefNum(kOnSystemDisk)) return nsvErr;
+  std::string path;
+  switch (folderType) {
+  case kPreferencesFolderType:
+    path = kiv::platform::configHome();
+    break;
+  case kDesktopFolderType:
+    path = kiv::platform::desktopFolder();
+    break;
+  case kTemporaryFolderType:
+    path = kiv::platform::temporaryFolder();
+    break;
+  default:
+    return paramErr;
+  }
+  Boolean isDir = 0;
+  OSErr err = makeRefFromPath(path, foundRef, &isDir);
+  if (err != noErr) return err;
+  return isDir ? OSErr(noErr) : OSErr(dirNFErr);
+}

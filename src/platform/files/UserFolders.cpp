@@ -1,0 +1,67 @@
+#include "platform/files/UserFolders.h"
+
+#include <gio/gio.h>
+#include <glib.h>
+
+#include <cstdlib>
+#include <mutex>
+
+namespace kiv::platform {
+
+static std::string absoluteEnv(const char* name) {
+  const char* v = std::getenv(name);
+  return (v && v[0] == '/') ? std::string(v) : std::string();
+}
+
+std::string homeFolder() {
+  const char* home = std::getenv("HOME");
+  if (home && *home) return home;
+  const char* fallback = g_get_home_dir();
+  return fallback ? fallback : "/";
+}
+
+std::string configHome() {
+  std::string dir = absoluteEnv("XDG_CONFIG_HOME");
+  return dir.empty() ? homeFolder() + "/.config" : dir;
+}
+
+std::string dataHome() {
+  std::string dir = absoluteEnv("XDG_DATA_HOME");
+  return dir.empty() ? homeFolder() + "/.local/share" : dir;
+}
+
+// GLib caches user-dirs.dirs per process; reloading it on each call makes a changed HOME or
+// XDG_CONFIG_HOME visible. The reload is serialised because it replaces GLib's table. GLib
+// keeps previously returned strings alive, so copying right after the look-up is safe.
+static std::string specialFolder(GUserDirectory which, const char* fallbackLeaf) {
+  static std::mutex lock;
+  std::lock_guard<std::mutex> guard(lock);
+  g_reload_user_special_dirs_cache();
+  const char* dir = g_get_user_special_dir(which);
+  if (dir && *dir) return dir;
+  return homeFolder() + "/" + fallbackLeaf;
+}
+
+std::string desktopFolder() { return specialFolder(G_USER_DIRECTORY_DESKTOP, "Desktop"); }
+
+std::string documentsFolder() { return specialFolder(G_USER_DIRECTORY_DOCUMENTS, "Documents"); }
+
+std::string temporaryFolder() {
+  const char* dir = g_get_tmp_dir();
+  return dir && *dir ? dir : "/tmp";
+}
+
+bool openWithDefaultApplication(const char* path) {
+  if (!path || !*path) return false;
+  GFile* file = g_file_new_for_path(path);
+  char* uri = g_file_get_uri(file);
+  g_object_unref(file);
+  if (!uri) return false;
+  GError* error = nullptr;
+  gboolean ok = g_app_info_launch_default_for_uri(uri, nullptr, &error);
+  if (error) g_error_free(error);
+  g_free(uri);
+  return ok;
+}
+
+} // namespace kiv::platform
