@@ -130,11 +130,6 @@ TEST_F(Alerts, KeysAndTextsAsWritten) {
   EXPECT_EQ(literal.title, "Copy <i>done</i>");
   EXPECT_EQ(literal.text, "Copied a.xml at %d% <b>%n</b> %@100%|%");
   EXPECT_EQ(literal.format, Qt::PlainText);
-
-  auto alert10 = [] { return doCocoaAlert(10, a, tmp, three, four, false); };
-  SeenAlert five;
-  answerAlert(alert10, "KIV_ALERT_STRING_10_OK", five);
-  EXPECT_EQ(five.text, "a.xml|/tmp|three|four|%s");
 }
 
 // Without a display nothing aborts: the alert goes to the console log and is answered with

@@ -2,6 +2,7 @@
 // compiled into Resources/ beside this test program.
 #include "KivMisc_Frameworks.h"
 #include "TestSupport.h"
+#include "platform/bundle/Bundle.h"
 #include "ui/AlertMessage.h"
 #include "ui/LocalizedStrings.h"
 
@@ -63,6 +64,31 @@ TEST(LocalizedStrings, MissingAndEmptyKeys) {
   // gettext would answer the empty key with the catalog header.
   EXPECT_EQ(localizedString(""), "");
   EXPECT_EQ(localizedString(nullptr), "");
+}
+
+// The catalogs the application ships, found through its bundle; the lookup follows a change of
+// main bundle and comes back.
+TEST(LocalizedStrings, ApplicationCatalogs) {
+  ScopedEnv all("LC_ALL", "C.UTF-8");
+  kiv::platform::setMainBundlePath(KIV_APP_BUNDLE_DIR);
+  for (const char* lang : {"en", "de"}) {
+    ScopedEnv language("LANGUAGE", lang);
+    for (int n = 1; n <= 3; ++n) {
+      for (const char* suffix : {"", "_Title", "_OK"}) {
+        std::string key = "KIV_ALERT_STRING_" + std::to_string(n) + suffix;
+        EXPECT_NE(localizedString(key.c_str()), key) << lang;
+      }
+    }
+  }
+  {
+    ScopedEnv language("LANGUAGE", "de");
+    EXPECT_EQ(localizedString("KIV_ALERT_STRING_1_Title"), "Öffnen fehlgeschlagen");
+    EXPECT_EQ(cText(128, 1), "Ohne Titel");
+  }
+  kiv::platform::setMainBundlePath("");
+  ScopedEnv language("LANGUAGE", "en");
+  EXPECT_EQ(localizedString("CARBON_STR_128_1"), "Untitled");
+  EXPECT_EQ(localizedString("KIV_ALERT_STRING_1_Title"), "KIV_ALERT_STRING_1_Title");
 }
 
 TEST(LocalizedTexts, CStringInMacRomanWithin255Bytes) {
