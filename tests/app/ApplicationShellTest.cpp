@@ -202,7 +202,7 @@ TEST(ApplicationShell, WithoutADisplayTheApplicationSaysSoAndFails) {
   int status = runChild(KIV_APP_EXECUTABLE, baseEnvironment(), err);
   ASSERT_TRUE(WIFEXITED(status)) << err;
   EXPECT_EQ(WEXITSTATUS(status), 1);
-  EXPECT_EQ(err.find(KIV_APP_NAME ": cannot start: no display"), 0u) << err;
+  EXPECT_EQ(err.find(KIV_APP_NAME ": cannot start: no usable display"), 0u) << err;
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
 
   // A display that does not answer: still one line and status 1, not an abort.
@@ -212,6 +212,15 @@ TEST(ApplicationShell, WithoutADisplayTheApplicationSaysSoAndFails) {
   status = runChild(KIV_APP_EXECUTABLE, env, err);
   ASSERT_TRUE(WIFEXITED(status)) << err;
   EXPECT_EQ(WEXITSTATUS(status), 1);
-  EXPECT_NE(err.find(KIV_APP_NAME ": cannot start: no usable display"), std::string::npos) << err;
+  EXPECT_EQ(err.find(KIV_APP_NAME ": cannot start: no usable display"), 0u) << err;
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+
+  // A platform Qt cannot start: Qt's fatal error becomes the same single line, not an abort.
+  env = baseEnvironment();
+  env.push_back("QT_QPA_PLATFORM=no-such-platform");
+  status = runChild(KIV_APP_EXECUTABLE, env, err);
+  ASSERT_TRUE(WIFEXITED(status)) << err;
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_EQ(err.find(KIV_APP_NAME ": cannot start: no usable display ("), 0u) << err;
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
 }

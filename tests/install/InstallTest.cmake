@@ -86,7 +86,7 @@ unset(ENV{WAYLAND_DISPLAY})
 unset(ENV{QT_QPA_PLATFORM})
 execute_process(COMMAND ${bundle}/Contents/Linux/${APP_NAME}
   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-if(NOT rc EQUAL 1 OR NOT err MATCHES "^${APP_NAME}: cannot start: no display")
+if(NOT rc EQUAL 1 OR NOT err MATCHES "^${APP_NAME}: cannot start: no usable display")
   message(FATAL_ERROR "installed application without display: status ${rc}, said: ${err}")
 endif()
 

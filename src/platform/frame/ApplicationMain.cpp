@@ -126,7 +126,8 @@ int NSApplicationMain(int argc, char* argv[]) {
   const std::string name = bundleName.empty() ? "application" : bundleName;
 
   if (!hasDisplay()) {
-    reportFailure(name, "no display (set DISPLAY or WAYLAND_DISPLAY, or QT_QPA_PLATFORM)");
+    reportFailure(name, "no usable display (set DISPLAY or WAYLAND_DISPLAY to a running display "
+                        "server, or QT_QPA_PLATFORM, for example to offscreen)");
     return 1;
   }
 
