@@ -5,5 +5,6 @@
 #include "detail/MacTypes.h"
 #include "detail/PascalStrings.h"
 #include "detail/CharSets.h"
+#include "detail/DateTimePascal.h"
 
 #endif

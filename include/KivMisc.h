@@ -5,5 +5,6 @@
 #include "detail/MacTypes.h"
 #include "detail/FolderCodes.h"
 #include "detail/ByteOrder.h"
+#include "detail/DateTime.h"
 
 #endif

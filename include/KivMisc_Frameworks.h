@@ -4,6 +4,7 @@
 
 #include "detail/MacTypes.h"
 #include "detail/Console.h"
+#include "detail/DateTimeText.h"
 #include "detail/FileOperations.h"
 #include "detail/Alerts.h"
 #include "detail/LocalizedTexts.h"

@@ -1,0 +1,16 @@
+// The system zone's offset from GMT, from the C library.
+#include "system/DateTimeZone.h"
+
+#include <time.h>
+
+namespace kiv::datetime {
+
+long zoneOffsetAt(std::time_t t) {
+  // localtime_r need not look at TZ again; tzset makes it.
+  tzset();
+  struct tm local;
+  if (localtime_r(&t, &local) == nullptr) return 0;
+  return local.tm_gmtoff;
+}
+
+} // namespace kiv::datetime
