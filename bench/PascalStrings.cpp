@@ -32,9 +32,9 @@ void BM_PPcat_memcpy(benchmark::State& state) {
   src[0] = 40;
   std::memset(src + 1, 'x', 40);
   for (auto _ : state) {
+    benchmark::DoNotOptimize(src);
     dst[0] = 0;
     for (int i = 0; i < 6; ++i) {
-      benchmark::DoNotOptimize(src);
       std::memcpy(dst + 1 + dst[0], src + 1, src[0]);
       dst[0] = static_cast<unsigned char>(dst[0] + src[0]);
     }
@@ -74,6 +74,7 @@ BENCHMARK(BM_JSTlong_snprintf);
 // shared) for the ratios.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+  RatioReporter() : ConsoleReporter(OO_Tabular) {}
   std::map<std::string, double> times;
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& r : runs)
