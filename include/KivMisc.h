@@ -6,5 +6,8 @@
 #include "detail/FolderCodes.h"
 #include "detail/ByteOrder.h"
 #include "detail/DateTime.h"
+#include "detail/SystemInfo.h"
+#include "detail/LaunchURL.h"
+#include "detail/PrefsRecord.h"
 
 #endif

@@ -10,5 +10,8 @@
 #include "detail/LocalizedTexts.h"
 #include "detail/ModifierKeys.h"
 #include "detail/Pasteboard.h"
+#include "detail/SystemVersion.h"
+#include "detail/WebRequests.h"
+#include "detail/Launching.h"
 
 #endif

@@ -1,0 +1,12 @@
+// Opening a URL in the user's preferred application. Compiles as C++11.
+#ifndef KIV_DETAIL_LAUNCHURL_H
+#define KIV_DETAIL_LAUNCHURL_H
+
+// The same as OpenURL: the URL as a C string.
+void KIVLaunchURL(const char* url);
+
+// The URL as a Pascal string: its whole text is opened as OpenURL does. The empty string opens
+// nothing.
+void KIVLaunchURL(const unsigned char* url);
+
+#endif

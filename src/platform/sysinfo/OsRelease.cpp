@@ -1,0 +1,27 @@
+#include "platform/sysinfo/OsRelease.h"
+
+#include <glib.h>
+#include <sys/utsname.h>
+
+namespace kiv::platform {
+
+std::string osReleaseValue(const char* key) {
+  if (!key) return std::string();
+  // GLib reads /etc/os-release, falling back to /usr/lib/os-release, and removes the quoting.
+  gchar* value = g_get_os_info(key);
+  std::string out = value ? value : "";
+  g_free(value);
+  return out;
+}
+
+std::string kernelRelease() {
+  struct utsname u;
+  return uname(&u) == 0 ? std::string(u.release) : std::string();
+}
+
+std::string kernelVersion() {
+  struct utsname u;
+  return uname(&u) == 0 ? std::string(u.version) : std::string();
+}
+
+} // namespace kiv::platform

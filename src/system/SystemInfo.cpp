@@ -1,0 +1,42 @@
+// The system's name and version as one text.
+#include "detail/SystemInfo.h"
+#include "detail/SystemVersion.h"
+
+#include "system/SystemFacts.h"
+
+#include <cstring>
+
+namespace {
+
+// "<name> <version>" in out (64 bytes): the name cut to 31 bytes, never inside a UTF-8
+// sequence, and the version of at most 31 bytes.
+void composeSystemInfo(char out[64]) {
+  std::string name = kiv::system::systemName();
+  size_t n = name.size() > 31 ? 31 : name.size();
+  if (n < name.size())
+    while (n > 0 && (static_cast<unsigned char>(name[n]) & 0xC0) == 0x80)
+      --n;
+  char version[32];
+  GetCocoaSystemVersion(version);
+  std::memcpy(out, name.data(), n);
+  out[n] = ' ';
+  std::strcpy(out + n + 1, version);
+}
+
+} // namespace
+
+void GetSystemInfo(unsigned char* info) {
+  if (!info) return;
+  char text[64];
+  composeSystemInfo(text);
+  size_t n = std::strlen(text);
+  info[0] = static_cast<unsigned char>(n);
+  std::memcpy(info + 1, text, n);
+}
+
+void GetSystemInfo(char* info) {
+  if (!info) return;
+  char text[64];
+  composeSystemInfo(text);
+  std::strcpy(info, text);
+}

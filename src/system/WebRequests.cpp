@@ -1,0 +1,226 @@
+// GET and POST requests over libcurl whose answer body is copied into a caller's buffer.
+#include "detail/WebRequests.h"
+#include "detail/SystemVersion.h"
+
+#include "platform/bundle/Bundle.h"
+#include "system/SystemFacts.h"
+
+#include <curl/curl.h>
+
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <string>
+
+namespace {
+
+constexpr long kDefaultTimeoutSeconds = 60;
+constexpr long kMaxRedirects = 10;
+
+// Keeps the first `room` bytes of the answer; the rest is received and dropped, so that a
+// long answer completes (or fails) exactly as a short one would without being held in memory.
+struct Answer {
+  std::string bytes;
+  size_t room = 0;
+};
+
+size_t onBody(char* data, size_t size, size_t count, void* user) {
+  Answer* answer = static_cast<Answer*>(user);
+  size_t n = size * count;
+  if (answer->bytes.size() < answer->room) {
+    size_t take = answer->room - answer->bytes.size();
+    answer->bytes.append(data, n < take ? n : take);
+  }
+  return n;
+}
+
+void initCurlOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+// Every "+" becomes "%2B", so that a literal plus sign is not read as a form-encoded blank.
+std::string rewritePlus(const char* text) {
+  std::string out;
+  for (const char* p = text; *p; ++p) {
+    if (*p == '+')
+      out += "%2B";
+    else
+      out += *p;
+  }
+  return out;
+}
+
+// A URL text must be printable ASCII without blanks; anything else is not a URL.
+bool isUrlText(const std::string& text) {
+  if (text.empty()) return false;
+  for (unsigned char c : text)
+    if (c <= 0x20 || c >= 0x7F) return false;
+  return true;
+}
+
+// Characters that may stand in a URL as they are; every other one is percent-escaped.
+bool isLegalUrlChar(unsigned char c) {
+  if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
+  return c != 0 && std::strchr("-_.!~*'();/?:@&=+$,#%", c) != nullptr;
+}
+
+// Percent-escapes base+query; false when a byte lies outside ASCII.
+bool escapeForUrl(const std::string& text, std::string& out) {
+  static const char hex[] = "0123456789ABCDEF";
+  for (unsigned char c : text) {
+    if (c >= 0x80) return false;
+    if (isLegalUrlChar(c)) {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 0xF];
+    }
+  }
+  return true;
+}
+
+std::string userAgent() {
+  std::string name = kiv::platform::mainBundleInfoValue("CFBundleName").value_or("");
+  if (name.empty())
+    name = std::filesystem::path(kiv::platform::executablePath()).filename().string();
+  char version[32];
+  GetCocoaSystemVersion(version);
+  return name + " - " + kiv::system::systemName() + " " + version;
+}
+
+struct Request {
+  const char* url = nullptr;  // as the caller gave it, before the "+" rewriting
+  const char* body = nullptr; // POST body; null for a GET
+  int timeout = 0;
+  char* result = nullptr;
+  short capacity = 0;
+};
+
+// Parses a URL text; true when it is an http or https URL.
+bool isWebUrl(CURLU* url, const std::string& text) {
+  if (curl_url_set(url, CURLUPART_URL, text.c_str(), 0) != CURLUE_OK) return false;
+  char* scheme = nullptr;
+  bool web = curl_url_get(url, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK && scheme &&
+             (std::strcmp(scheme, "http") == 0 || std::strcmp(scheme, "https") == 0);
+  curl_free(scheme);
+  return web;
+}
+
+// One exchange with the server, redirects not followed: on success the answer's status and,
+// for a redirect, the absolute URL it points to.
+bool exchange(CURL* curl, CURLU* url, const Request& req, bool post, const std::string& agent,
+              Answer& answer, long& status, std::string& location) {
+  curl_easy_reset(curl);
+  long seconds = req.timeout > 0 ? req.timeout : kDefaultTimeoutSeconds;
+  curl_easy_setopt(curl, CURLOPT_CURLU, url);
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
+  // The time-out counts seconds without progress, while connecting and while waiting for the
+  // answer alike.
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, seconds);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, seconds);
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onBody);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer);
+
+  curl_slist* headers = nullptr;
+  if (post) {
+    // The three headers are set by hand so that they go out in this order.
+    size_t length = std::strlen(req.body);
+    if (length > 0x7FFFFFFF) length = 0x7FFFFFFF;
+    std::string contentLength = "Content-Length: " + std::to_string(length);
+    std::string agentHeader = "User-Agent: " + agent;
+    headers = curl_slist_append(headers, contentLength.c_str());
+    headers = curl_slist_append(headers, agentHeader.c_str());
+    headers = curl_slist_append(headers, "Content-Type: application/x-www-form-urlencoded");
+    headers = curl_slist_append(headers, "Expect:"); // send the body at once
+    curl_easy_setopt(curl, CURLOPT_POST, 1L);
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, req.body);
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(length));
+  } else {
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, agent.c_str());
+    curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+    // A GET with a time-out reloads from the origin server, past every cache.
+    if (req.timeout != 0) headers = curl_slist_append(headers, "Cache-Control: no-cache");
+  }
+  if (headers) curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+  bool ok = curl_easy_perform(curl) == CURLE_OK;
+  curl_slist_free_all(headers);
+  if (!ok) return false;
+  status = 0;
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+  char* target = nullptr;
+  curl_easy_getinfo(curl, CURLINFO_REDIRECT_URL, &target);
+  location = target ? target : "";
+  return true;
+}
+
+bool isFollowedRedirect(long status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+short perform(const Request& req) {
+  if (!req.url || !req.result || req.capacity < 1) return -1;
+  std::string urlText = rewritePlus(req.url);
+  if (!isUrlText(urlText)) return -1;
+
+  initCurlOnce();
+  CURLU* url = curl_url();
+  CURL* curl = curl_easy_init();
+  bool ok = url && curl && isWebUrl(url, urlText);
+  bool post = req.body != nullptr;
+  std::string agent = userAgent();
+  Answer answer;
+  // Redirects are followed here rather than by libcurl, so that a POST turned into a GET
+  // (301, 302, 303) loses its body headers along with its body.
+  for (long redirects = 0; ok; ++redirects) {
+    answer.bytes.clear();
+    answer.room = static_cast<size_t>(req.capacity - 1);
+    long status = 0;
+    std::string location;
+    ok = exchange(curl, url, req, post, agent, answer, status, location);
+    if (!ok || !isFollowedRedirect(status) || location.empty()) break;
+    ok = redirects < kMaxRedirects && isWebUrl(url, location);
+    if (status != 307 && status != 308) post = false;
+  }
+  if (ok) {
+    std::memcpy(req.result, answer.bytes.data(), answer.bytes.size());
+    req.result[answer.bytes.size()] = '\0';
+  }
+  if (curl) curl_easy_cleanup(curl);
+  if (url) curl_url_cleanup(url);
+  return ok ? 0 : -1;
+}
+
+} // namespace
+
+short LoadURLIntoString(NSString* url, char* result, short capacity, int timeout) {
+  Request req;
+  req.url = url ? url->UTF8String() : nullptr;
+  req.timeout = timeout;
+  req.result = result;
+  req.capacity = capacity;
+  return perform(req);
+}
+
+short LoadURLIntoString(const char* base, const char* query, char* result, short capacity,
+                        int timeout) {
+  std::string joined = std::string(base ? base : "") + (query ? query : "");
+  std::string escaped;
+  if (!escapeForUrl(joined, escaped)) return -1;
+  NSString url(escaped.c_str());
+  return LoadURLIntoString(&url, result, capacity, timeout);
+}
+
+short LoadPostURLIntoString(NSString* url, char* body, char* result, short capacity, int timeout) {
+  Request req;
+  req.url = url ? url->UTF8String() : nullptr;
+  req.body = body ? body : "";
+  req.timeout = timeout;
+  req.result = result;
+  req.capacity = capacity;
+  return perform(req);
+}
