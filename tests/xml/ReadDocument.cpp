@@ -1,5 +1,6 @@
 // Opening, closing and searching documents.
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include "KivXML.h"
 #include "ReadSupport.h"
 #include "TestSupport.h"
+#include "WinFSRef.h"
 
 using xmlreadtest::OpenedDoc;
 
@@ -146,4 +148,38 @@ TEST(XmlReadFind, ByAttributeValue) {
   xmlNode* first = doc.FindNode(nullptr, "item", "id", "1");
   ASSERT_NE(nullptr, first);
   EXPECT_EQ("c", textOf(doc, doc.FindNode(first, "item", "k", "2")));
+}
+
+TEST(XmlReadOpen, ByFileReferenceAndStandardFolder) {
+  kivtest::TempDir config;
+  kivtest::ScopedEnv xdg("XDG_CONFIG_HOME", config.str());
+  config.write("prefs.xml", "<prefs><width>640</width></prefs>");
+
+  KivXML doc;
+  ASSERT_EQ(0, doc.OpenDoc(1, "prefs.xml"));
+  short width = 0;
+  EXPECT_EQ(0, doc.ReadNodeShort("width", width));
+  EXPECT_EQ(640, width);
+  doc.CloseDoc();
+
+  // A missing file, a folder code outside 1 to 3 and a null name pass a failure through.
+  EXPECT_NE(0, doc.OpenDoc(1, "absent.xml"));
+  EXPECT_NE(0, doc.OpenDoc(9, "prefs.xml"));
+  EXPECT_NE(0, doc.OpenDoc(1, nullptr));
+  EXPECT_EQ(nullptr, doc.xmldoc);
+
+  FSRef ref;
+  std::string path = config.write("byref.xml", "<r><v>ok</v></r>").string();
+  ASSERT_EQ(0, CFSPathMakeRef(const_cast<char*>(path.c_str()), &ref));
+  ASSERT_EQ(0, doc.OpenDoc(&ref));
+  char buf[8];
+  EXPECT_EQ(0, doc.ReadNodeString("v", buf, sizeof buf));
+  EXPECT_STREQ("ok", buf);
+  doc.CloseDoc();
+  EXPECT_EQ(-1, doc.OpenDoc(static_cast<FSRef*>(nullptr)));
+
+  // A reference whose file has gone away no longer opens.
+  std::filesystem::remove(path);
+  EXPECT_NE(0, doc.OpenDoc(&ref));
+  EXPECT_EQ(nullptr, doc.xmldoc);
 }
