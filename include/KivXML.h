@@ -165,6 +165,12 @@ public:
   // Creates the document at a POSIX path, with the root element rootName; compressed output
   // is gzip. A document this object is still writing is completed first. 0, -7 or -8.
   OSErr CreateDoc(const char* path, const char* rootName, bool compressed);
+  // The same in a folder given by reference, under fileName (UTF-8). 0, -6, -7 or -8.
+  OSErr CreateDoc(FSRef* folder, const char* fileName, const char* rootName, bool compressed);
+  // Rewrites an existing file under its own name. 0, -6, -7, -8 or the file service's code.
+  OSErr CreateDoc(FSRef* file, const char* rootName, bool compressed);
+  // The same in a standard folder: 1 preferences, 2 desktop, 3 temporary. 0, -6, -7, -8, -14.
+  OSErr CreateDoc(short folder, const char* fileName, const char* rootName, bool compressed);
 
   // A node: start tag, escaped text, end tag, on one line. A null text gives an empty-element
   // tag. 0 or -8.

@@ -131,6 +131,14 @@ Output* openOutput(const char* path, bool compressed) {
       delete out;
       return nullptr;
     }
+    // A name the file system cannot hold would fail only at the final rename.
+    std::string::size_type slash = dest.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : dest.substr(0, slash + 1);
+    long nameMax = pathconf(folder.c_str(), _PC_NAME_MAX);
+    if (nameMax > 0 && dest.size() - (slash + 1) > static_cast<size_t>(nameMax)) {
+      delete out;
+      return nullptr;
+    }
     out->fd = createTemporary(dest, out->temporary);
     if (out->fd < 0) {
       delete out;
