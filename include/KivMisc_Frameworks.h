@@ -6,6 +6,7 @@
 #include "detail/Console.h"
 #include "detail/DateTimeText.h"
 #include "detail/FileOperations.h"
+#include "detail/FilePanels.h"
 #include "detail/Alerts.h"
 #include "detail/LocalizedTexts.h"
 #include "detail/ModifierKeys.h"

@@ -1,0 +1,23 @@
+// Modal file choosers. Compiles as C++11.
+//
+// Each returns 0 and writes the chosen UTF-8 path, or -1 (destination untouched) when the user
+// cancels, when there is no display, or when the path does not fit. The forms without a size
+// assume a destination of 4096 bytes; the forms with `size` never write past it.
+#ifndef KIV_DETAIL_FILEPANELS_H
+#define KIV_DETAIL_FILEPANELS_H
+
+// Lets the user pick one existing file. fileType (Mac Roman) is a file-name extension such as
+// "xml", or a MIME type such as "text/plain" when it contains '/'.
+short doChooseFile(char* fileType, char* destination);
+short doChooseFile(char* fileType, char* destination, int size);
+
+// Lets the user pick one folder.
+short doChooseFolder(char* destination);
+short doChooseFolder(char* destination, int size);
+
+// Lets the user pick a folder and a name for a new file; proposedName (Mac Roman, may be null)
+// fills the name field. The file is not created.
+short doChooseFileLocation(char* proposedName, char* destination);
+short doChooseFileLocation(char* proposedName, char* destination, int size);
+
+#endif
