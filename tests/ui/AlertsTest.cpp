@@ -18,44 +18,34 @@ using kivtest::ScopedEnv;
 namespace {
 
 struct SeenAlert {
-  bool shown = false;
-  QString title;
-  QString text;
+  QString title, text;
   QStringList buttons;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   Qt::TextFormat format = Qt::AutoText;
 };
 
-// Runs `call`, which shows an alert; a timer records the alert's contents and presses the
-// button captioned `press` (or dismisses the alert when there is none).
+// Runs `call`, which shows an alert; a timer records the alert and presses the button captioned
+// `press` (or dismisses the alert when there is none).
 short answerAlert(const std::function<short()>& call, const QString& press, SeenAlert& seen) {
   QTimer timer;
-  timer.setInterval(10);
   int ticks = 0;
   QObject::connect(&timer, &QTimer::timeout, [&] {
     for (QWidget* w : QApplication::topLevelWidgets()) {
       auto* box = qobject_cast<QMessageBox*>(w);
       if (!box || !box->isVisible()) continue;
       timer.stop();
-      seen.shown = true;
-      seen.title = box->windowTitle();
-      seen.text = box->text();
-      seen.icon = box->icon();
-      seen.format = box->textFormat();
+      seen = {box->windowTitle(), box->text(), {}, box->icon(), box->textFormat()};
       QAbstractButton* target = nullptr;
       for (QAbstractButton* b : box->buttons()) {
         seen.buttons << b->text();
         if (b->text() == press) target = b;
       }
-      if (target)
-        target->click();
-      else
-        box->reject();
+      target ? target->click() : box->reject();
       return;
     }
     if (++ticks > 500) timer.stop();
   });
-  timer.start();
+  timer.start(10);
   return call();
 }
 
@@ -73,36 +63,26 @@ char a[] = "a.xml", tmp[] = "/tmp", three[] = "three", four[] = "four";
 
 } // namespace
 
-TEST_F(Alerts, WithCancelButton) {
-  auto alert7 = [] { return doCocoaAlert(7, a, tmp, three, four, true); };
+TEST_F(Alerts, ButtonsAnswersAndLanguages) {
+  auto withCancel = [] { return doCocoaAlert(7, a, tmp, three, four, true); };
   SeenAlert seen;
-  EXPECT_EQ(answerAlert(alert7, "Don't Save", seen), 0);
-  ASSERT_TRUE(seen.shown);
+  EXPECT_EQ(answerAlert(withCancel, "Don't Save", seen), 0);
   EXPECT_EQ(seen.title, "Save Failed");
   EXPECT_EQ(seen.text, "File a.xml could not be saved to /tmp.");
   EXPECT_EQ(seen.icon, QMessageBox::Information);
   EXPECT_EQ(seen.buttons.size(), 2);
   EXPECT_TRUE(seen.buttons.contains("Save Again"));
+  EXPECT_EQ(answerAlert(withCancel, "Save Again", seen), 1);
 
-  SeenAlert again;
-  EXPECT_EQ(answerAlert(alert7, "Save Again", again), 1);
-  EXPECT_TRUE(again.shown);
-}
-
-TEST_F(Alerts, WithoutCancelButtonAndInAnotherLanguage) {
+  // The catalog holds a cancel caption, but none is asked for.
   ScopedEnv german("LANGUAGE", "de");
-  auto alert7 = [] { return doCocoaAlert(7, a, tmp, nullptr, nullptr, false); };
-  SeenAlert seen;
-  EXPECT_EQ(answerAlert(alert7, "Erneut sichern", seen), 1);
-  ASSERT_TRUE(seen.shown);
+  auto withoutCancel = [] { return doCocoaAlert(7, a, tmp, nullptr, nullptr, false); };
+  EXPECT_EQ(answerAlert(withoutCancel, "Erneut sichern", seen), 1);
   EXPECT_EQ(seen.title, "Sichern fehlgeschlagen");
   EXPECT_EQ(seen.text, "Die Datei a.xml konnte nicht in /tmp gesichert werden.");
-  // The catalog holds a cancel caption, but none is asked for.
   EXPECT_EQ(seen.buttons, QStringList{"Erneut sichern"});
-
   // Dismissing a one-button alert is its default answer.
-  SeenAlert dismissed;
-  EXPECT_EQ(answerAlert(alert7, "", dismissed), 1);
+  EXPECT_EQ(answerAlert(withoutCancel, "", seen), 1);
 }
 
 TEST_F(Alerts, KeysAndTextsAsWritten) {
@@ -112,24 +92,21 @@ TEST_F(Alerts, KeysAndTextsAsWritten) {
   EXPECT_EQ(answerAlert(minusOne, "KIV_ALERT_STRING_-1_Cancel", seen), 0);
   EXPECT_EQ(seen.title, "Minus One");
   EXPECT_EQ(seen.text, "Negative alert a.xml");
-  EXPECT_EQ(seen.buttons.size(), 2);
   EXPECT_TRUE(seen.buttons.contains("Fine"));
 
   auto missing = [] { return doCocoaAlert(12, nullptr, nullptr, nullptr, nullptr, false); };
-  SeenAlert unknown;
-  EXPECT_EQ(answerAlert(missing, "KIV_ALERT_STRING_12_OK", unknown), 1);
-  EXPECT_EQ(unknown.title, "KIV_ALERT_STRING_12_Title");
-  EXPECT_EQ(unknown.text, "KIV_ALERT_STRING_12");
+  EXPECT_EQ(answerAlert(missing, "KIV_ALERT_STRING_12_OK", seen), 1);
+  EXPECT_EQ(seen.title, "KIV_ALERT_STRING_12_Title");
+  EXPECT_EQ(seen.text, "KIV_ALERT_STRING_12");
 
-  // Catalog text with stray conversions and markup is shown as written, percent signs in
+  // Stray conversions and markup in the catalog text are shown as written, percent signs in
   // arguments are kept, and "&" in a caption is not a shortcut marker.
   static char hundred[] = "100%";
   auto alert9 = [] { return doCocoaAlert(9, a, hundred, nullptr, nullptr, false); };
-  SeenAlert literal;
-  EXPECT_EQ(answerAlert(alert9, "Save && Close", literal), 1);
-  EXPECT_EQ(literal.title, "Copy <i>done</i>");
-  EXPECT_EQ(literal.text, "Copied a.xml at %d% <b>%n</b> %@100%|%");
-  EXPECT_EQ(literal.format, Qt::PlainText);
+  EXPECT_EQ(answerAlert(alert9, "Save && Close", seen), 1);
+  EXPECT_EQ(seen.title, "Copy <i>done</i>");
+  EXPECT_EQ(seen.text, "Copied a.xml at %d% <b>%n</b> %@100%|%");
+  EXPECT_EQ(seen.format, Qt::PlainText);
 }
 
 // Without a display nothing aborts: the alert goes to the console log and is answered with
@@ -167,14 +144,6 @@ TEST(AlertsNoDisplay, AnswerOnTheConsole) {
         setenv("XDG_RUNTIME_DIR", runtime.str().c_str(), 1);
         unsetenv("WAYLAND_DISPLAY");
         unsetenv("QT_QPA_PLATFORM");
-        unsetenv("XDG_SESSION_TYPE");
-        run();
-      },
-      ::testing::ExitedWithCode(42), entries);
-  EXPECT_EXIT(
-      {
-        setenv("DISPLAY", ":97", 1);
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
         run();
       },
       ::testing::ExitedWithCode(42), entries);
