@@ -200,6 +200,9 @@ public:
   // A node holding a Mac Roman C string, or Pascal string, converted to UTF-8. 0 or -8.
   OSErr AddRomanStringNode(const char* name, const char* text);
   OSErr AddRomanPStringNode(const char* name, const unsigned char* pstr);
+  // A node holding the date text of a POSIX time (style 1 when fullStyle, else 0), followed
+  // by " - " and the time in hours and minutes when withTime. 0 or -8.
+  OSErr AddDateStringNodeN(const char* name, long date, bool fullStyle, bool withTime);
   // A section holding the nodes "red", "green" and "blue" in decimal. 0 or -8.
   OSErr AddRGBColor(const char* name, RGBColor color);
   // A node from printf-style text, converted from Mac Roman. 0, -8 or -9.

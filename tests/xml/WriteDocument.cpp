@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "KIVStr.h"
 #include "KivXML.h"
 #include "TestSupport.h"
 
@@ -114,6 +115,7 @@ TEST(XmlWrite, OperationsWithoutWriter) {
   EXPECT_EQ(xml.AddPNode("a", p), -8);
   EXPECT_EQ(xml.AddRomanStringNode("a", "b"), -8);
   EXPECT_EQ(xml.AddRomanPStringNode("a", p), -8);
+  EXPECT_EQ(xml.AddDateStringNodeN("a", 0, true, true), -8);
   EXPECT_EQ(xml.AddRGBColor("a", RGBColor{1, 2, 3}), -8);
   EXPECT_EQ(xml.AddNodeFormat("a", "%d", 1), -8);
   EXPECT_EQ(xml.AddNodePath("a", "/b"), -8);
@@ -245,4 +247,50 @@ TEST(XmlWrite, CompressedOutputIsGzip) {
     n = KivXML::NextNode(n);
   EXPECT_EQ(xml.ReadNodeLong(n, last), 0);
   EXPECT_EQ(last, 199);
+}
+
+TEST(XmlWrite, DateNodes) {
+  kivtest::TempDir dir;
+  fs::path file = dir.path() / "date.xml";
+  const long when = 1700000000; // 2023-11-14 22:13:20 UTC
+  unsigned char date[256], time[256], full[256];
+  DateToStringN(when, 0, date);
+  DateToStringN(when, 1, full);
+  TimeToStringN(when, time, false);
+  auto str = [](const unsigned char* p) {
+    return std::string(reinterpret_cast<const char*>(p + 1), p[0]);
+  };
+  ASSERT_GT(date[0], 0);
+  ASSERT_GT(time[0], 0);
+  KivXML xml;
+  ASSERT_EQ(xml.CreateDoc(file.c_str(), "r", false), 0);
+  EXPECT_EQ(xml.AddDateStringNodeN("d", when, false, false), 0);
+  EXPECT_EQ(xml.AddDateStringNodeN("dt", when, false, true), 0);
+  EXPECT_EQ(xml.AddDateStringNodeN("f", when, true, false), 0);
+  xml.CloseDoc();
+  EXPECT_EQ(slurp(file), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<r>\n"
+                         "\t<d>" +
+                             str(date) +
+                             "</d>\n"
+                             "\t<dt>" +
+                             str(date) + " - " + str(time) +
+                             "</dt>\n"
+                             "\t<f>" +
+                             str(full) +
+                             "</f>\n"
+                             "</r>\n");
+}
+
+TEST(XmlWrite, DateNodesBeyondAsciiStayWellFormed) {
+  kivtest::ScopedEnv locale("LC_ALL", "fr_FR.UTF-8");
+  kivtest::TempDir dir;
+  fs::path file = dir.path() / "date.xml";
+  KivXML xml;
+  ASSERT_EQ(xml.CreateDoc(file.c_str(), "r", false), 0);
+  EXPECT_EQ(xml.AddDateStringNodeN("d", 1677000000, true, false), 0); // in February 2023
+  xml.CloseDoc();
+  ASSERT_EQ(xml.OpenDoc(file.c_str()), 0);
+  char text[256];
+  EXPECT_EQ(xml.ReadNodeString("d", text, sizeof text), 0);
+  EXPECT_NE(std::string(text).find("f\xC3\xA9vrier"), std::string::npos) << text;
 }
