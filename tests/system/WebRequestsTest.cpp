@@ -1,4 +1,5 @@
 #include "Kiv.h"
+#include "TestSupport.h"
 #include "WebTestServer.h"
 
 #include <gtest/gtest.h>
@@ -47,9 +48,15 @@ int indexOfHeader(const std::vector<std::string>& lines, const std::string& pref
   return -1;
 }
 
+// Requests to the test servers go straight to 127.0.0.1, whatever proxy the environment names.
+class WebRequests : public ::testing::Test {
+  kivtest::ScopedEnv noProxy_{"no_proxy", std::string("127.0.0.1,localhost")};
+  kivtest::ScopedEnv noProxyUpper_{"NO_PROXY", std::string("127.0.0.1,localhost")};
+};
+
 } // namespace
 
-TEST(WebRequests, GetRewritesPlusAndCopiesTheAnswer) {
+TEST_F(WebRequests, GetRewritesPlusAndCopiesTheAnswer) {
   WebTestServer server({httpResponse(200, "hello, world")});
   NSString url(server.url("/path+x?q=a+b").c_str());
   char result[64];
@@ -62,7 +69,7 @@ TEST(WebRequests, GetRewritesPlusAndCopiesTheAnswer) {
   EXPECT_EQ(-1, indexOfHeader(headerLines(requests[0]), "Cache-Control:"));
 }
 
-TEST(WebRequests, BaseAndQueryAreEscapedThenRewritten) {
+TEST_F(WebRequests, BaseAndQueryAreEscapedThenRewritten) {
   WebTestServer server({httpResponse(200, "ok")});
   char result[16];
   std::string base = server.url("/find?name=");
@@ -83,7 +90,7 @@ TEST(WebRequests, BaseAndQueryAreEscapedThenRewritten) {
   EXPECT_EQ(3u, server.requests().size());
 }
 
-TEST(WebRequests, AnswerIsCutToCapacityMinusOne) {
+TEST_F(WebRequests, AnswerIsCutToCapacityMinusOne) {
   WebTestServer server({httpResponse(200, "0123456789abcdefghijklmno")}); // 25 bytes
   NSString url(server.url("/long").c_str());
   char result[16];
@@ -106,7 +113,7 @@ TEST(WebRequests, AnswerIsCutToCapacityMinusOne) {
   EXPECT_EQ(before, server.requests().size());
 }
 
-TEST(WebRequests, LargeAnswerIsReceivedWholeButCut) {
+TEST_F(WebRequests, LargeAnswerIsReceivedWholeButCut) {
   std::string big(3 * 1024 * 1024, 'x');
   big[0] = 'A';
   WebTestServer server({httpResponse(200, big)});
@@ -116,7 +123,7 @@ TEST(WebRequests, LargeAnswerIsReceivedWholeButCut) {
   EXPECT_STREQ("Axxxxxx", result);
 }
 
-TEST(WebRequests, ErrorStatusAndEmptyAnswersCountAsAnswers) {
+TEST_F(WebRequests, ErrorStatusAndEmptyAnswersCountAsAnswers) {
   WebTestServer server(
       {httpResponse(404, "<h1>Not here</h1>"), httpResponse(500, ""), httpResponse(200, "")});
   NSString url(server.url("/missing").c_str());
@@ -130,7 +137,7 @@ TEST(WebRequests, ErrorStatusAndEmptyAnswersCountAsAnswers) {
   EXPECT_STREQ("", result);
 }
 
-TEST(WebRequests, PostSendsHeadersInOrderAndTheBodyUnchanged) {
+TEST_F(WebRequests, PostSendsHeadersInOrderAndTheBodyUnchanged) {
   WebTestServer server({httpResponse(200, "posted")});
   NSString url(server.url("/submit?k=1+2").c_str());
   char body[] = "a=1&b=2";
@@ -158,7 +165,7 @@ TEST(WebRequests, PostSendsHeadersInOrderAndTheBodyUnchanged) {
   EXPECT_EQ(-1, indexOfHeader(lines, "Expect:"));
 }
 
-TEST(WebRequests, PostBodyIsNotEscapedAndMayBeEmpty) {
+TEST_F(WebRequests, PostBodyIsNotEscapedAndMayBeEmpty) {
   WebTestServer server({httpResponse(200, "ok")});
   NSString url(server.url("/p").c_str());
   std::string large = "v=" + std::string(5000, 'q') + "+%20&x";
@@ -175,7 +182,7 @@ TEST(WebRequests, PostBodyIsNotEscapedAndMayBeEmpty) {
   EXPECT_TRUE(hasHeader(requests[1], "Content-Length: 0"));
 }
 
-TEST(WebRequests, GetWithTimeoutReloadsFromTheOrigin) {
+TEST_F(WebRequests, GetWithTimeoutReloadsFromTheOrigin) {
   WebTestServer server({httpResponse(200, "fresh")});
   NSString url(server.url("/t").c_str());
   char result[16];
@@ -186,7 +193,7 @@ TEST(WebRequests, GetWithTimeoutReloadsFromTheOrigin) {
   EXPECT_TRUE(hasHeader(requests[0], "Cache-Control: no-cache"));
 }
 
-TEST(WebRequests, TransportFailuresLeaveTheBufferUntouched) {
+TEST_F(WebRequests, TransportFailuresLeaveTheBufferUntouched) {
   char result[32] = "untouched";
   NSString refused(
       ("http://127.0.0.1:" + std::to_string(WebTestServer::closedPort()) + "/").c_str());
@@ -206,7 +213,7 @@ TEST(WebRequests, TransportFailuresLeaveTheBufferUntouched) {
   EXPECT_LT(elapsed, std::chrono::seconds(10));
 }
 
-TEST(WebRequests, UnusableUrlsAreRefusedWithoutARequest) {
+TEST_F(WebRequests, UnusableUrlsAreRefusedWithoutARequest) {
   WebTestServer server({httpResponse(200, "should not be fetched")});
   char result[32] = "untouched";
   const std::string bad[] = {
@@ -231,7 +238,7 @@ TEST(WebRequests, UnusableUrlsAreRefusedWithoutARequest) {
   EXPECT_TRUE(server.requests().empty());
 }
 
-TEST(WebRequests, RedirectsAreFollowedWithinLimits) {
+TEST_F(WebRequests, RedirectsAreFollowedWithinLimits) {
   // A GET follows a redirect to the page it names.
   {
     WebTestServer server(
@@ -258,6 +265,20 @@ TEST(WebRequests, RedirectsAreFollowedWithinLimits) {
     EXPECT_EQ("GET /done HTTP/1.1", requestLine(requests[1]));
     EXPECT_EQ(-1, indexOfHeader(headerLines(requests[1]), "Content-Length:"));
     EXPECT_EQ("", bodyOf(requests[1]));
+  }
+  // 307 repeats the POST, body and all, at the new place.
+  {
+    WebTestServer server({httpResponse(307, "", "Location: /again\r\n"),
+                          httpResponse(200, "kept")});
+    NSString url(server.url("/form").c_str());
+    char form[] = "k=v";
+    char result[16];
+    ASSERT_EQ(0, LoadPostURLIntoString(&url, form, result, sizeof result, 0));
+    EXPECT_STREQ("kept", result);
+    auto requests = server.requests();
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_EQ("POST /again HTTP/1.1", requestLine(requests[1]));
+    EXPECT_EQ("k=v", bodyOf(requests[1]));
   }
   // Endless redirects fail after ten; a redirect to another scheme is not followed.
   {
