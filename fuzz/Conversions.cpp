@@ -94,7 +94,7 @@ void conversions(const std::string& bytes) {
     UniStringToPString(&name, p.data());
     std::vector<char> c(std::min<size_t>(name.length, 255) + 1);
     UniStringToCString(&name, c.data());
-    check(std::strlen(c.data()) == (name.length <= 255 ? p[0] : 0));
+    check(std::strlen(c.data()) == strnlen(reinterpret_cast<const char*>(p.data() + 1), p[0]));
   }
   {
     std::vector<unsigned short> u(pascal[0] + 1u);

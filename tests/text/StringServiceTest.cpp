@@ -81,6 +81,14 @@ TEST(StringService, EncodingFailsRatherThanSubstitutes) {
   EXPECT_STREQ(buf, "");
   CFRelease(s);
 
+  // Invisible characters are not dropped either: soft hyphen, zero-width space, word joiner.
+  for (const char* invisible : {"a\xC2\xAD", "a\xE2\x80\x8B", "a\xE2\x81\xA0"}) {
+    s = fromUTF8(invisible);
+    EXPECT_FALSE(CFStringGetCString(s, buf, sizeof buf, kCFStringEncodingMacRoman)) << invisible;
+    EXPECT_FALSE(CFStringGetCString(s, buf, sizeof buf, kCFStringEncodingShiftJIS)) << invisible;
+    CFRelease(s);
+  }
+
   // A Pascal string never holds more than 255 bytes, whatever the buffer size.
   std::vector<UniChar> units(256, 'a');
   s = CFStringCreateWithCharacters(kCFAllocatorDefault, units.data(), 256);

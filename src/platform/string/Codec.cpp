@@ -65,6 +65,12 @@ const char* icuNameOf(CFStringEncoding encoding) {
   return nullptr;
 }
 
+void stopToUnicode(const void*, UConverterToUnicodeArgs*, const char*, int32_t,
+                   UConverterCallbackReason, UErrorCode*) {}
+
+void stopFromUnicode(const void*, UConverterFromUnicodeArgs*, const UChar*, int32_t, UChar32,
+                     UConverterCallbackReason, UErrorCode*) {}
+
 // The calling thread's open converters. A handful of encodings is ever used, so a short
 // array searched linearly (most recent first) beats a map.
 class ConverterCache {
@@ -107,9 +113,11 @@ private:
     UErrorCode status = U_ZERO_ERROR;
     UConverter* converter = ucnv_open(name, &status);
     if (U_FAILURE(status)) return nullptr;
-    // Stop instead of substituting, both ways, and no fallback mappings into the encoding.
-    ucnv_setToUCallBack(converter, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-    ucnv_setFromUCallBack(converter, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    // Stop instead of substituting, both ways. ICU's own stop callback silently skips
+    // default-ignorable characters (soft hyphen, zero-width space, ...) that the target lacks;
+    // these callbacks leave the converter's error in place for every character without a form.
+    ucnv_setToUCallBack(converter, stopToUnicode, nullptr, nullptr, nullptr, &status);
+    ucnv_setFromUCallBack(converter, stopFromUnicode, nullptr, nullptr, nullptr, &status);
     ucnv_setFallback(converter, false);
     if (U_FAILURE(status)) {
       ucnv_close(converter);
