@@ -12,8 +12,8 @@ namespace {
 
 // Depth-first, pre-order walk from start over start, its descendants and its following
 // siblings with theirs, never above start's level. Only elements are tested and descended into.
-// The walk is iterative so that deeply nested trees cannot exhaust the stack.
-template <typename Match> xmlNode* walk(xmlNode* start, Match match) {
+// This form keeps no stack of its own, so trees of any depth are safe.
+template <typename Match> xmlNode* walkIterative(xmlNode* start, Match& match) {
   xmlNode* node = start;
   int depth = 0; // levels below start's
   while (node != nullptr) {
@@ -34,6 +34,25 @@ template <typename Match> xmlNode* walk(xmlNode* start, Match match) {
   return nullptr;
 }
 
+// Nesting depth up to which the walk recurses: parsed documents never go deeper (the parser's
+// own limit), and recursion is the fastest form. Deeper trees, built by inserting nodes, are
+// walked on by the iterative form.
+constexpr int kRecursionDepth = 256;
+
+// The same walk as walkIterative.
+template <typename Match> xmlNode* walk(xmlNode* node, Match& match, int depth = 0) {
+  for (; node != nullptr; node = node->next) {
+    if (node->type != XML_ELEMENT_NODE) continue;
+    if (match(node)) return node;
+    if (node->children != nullptr) {
+      xmlNode* found = depth < kRecursionDepth ? walk(node->children, match, depth + 1)
+                                               : walkIterative(node->children, match);
+      if (found != nullptr) return found;
+    }
+  }
+  return nullptr;
+}
+
 } // namespace
 
 xmlNode* KivXML::FindNode(xmlNode* start, const char* name) {
@@ -42,8 +61,8 @@ xmlNode* KivXML::FindNode(xmlNode* start, const char* name) {
     return nullptr;
   }
   if (name == nullptr || name[0] == '\0') return nullptr;
-  return walk(start != nullptr ? start : rootNode,
-              [name](xmlNode* node) { return kiv::xml::nameIs(node->name, name); });
+  auto match = [name](xmlNode* node) { return kiv::xml::nameIs(node->name, name); };
+  return walk(start != nullptr ? start : rootNode, match);
 }
 
 xmlNode* KivXML::FindNode(xmlNode* start, const char* name, const char* attrName,
@@ -54,7 +73,7 @@ xmlNode* KivXML::FindNode(xmlNode* start, const char* name, const char* attrName
   }
   if (name == nullptr || name[0] == '\0') return nullptr;
   if (attrName == nullptr || attrValue == nullptr) return nullptr;
-  return walk(start != nullptr ? start : rootNode, [&](xmlNode* node) {
+  auto match = [&](xmlNode* node) {
     if (!kiv::xml::nameIs(node->name, name)) return false;
     // The value is read as ReadNodeAttributeStringValue reads it, from the first attribute of
     // that name.
@@ -62,5 +81,6 @@ xmlNode* KivXML::FindNode(xmlNode* start, const char* name, const char* attrName
     if (attr == nullptr) return false;
     kiv::xml::ChildText value(attr->doc, attr->children);
     return std::strcmp(value.c_str(), attrValue) == 0;
-  });
+  };
+  return walk(start != nullptr ? start : rootNode, match);
 }

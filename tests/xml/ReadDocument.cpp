@@ -183,3 +183,26 @@ TEST(XmlReadOpen, ByFileReferenceAndStandardFolder) {
   EXPECT_NE(0, doc.OpenDoc(&ref));
   EXPECT_EQ(nullptr, doc.xmldoc);
 }
+
+TEST(XmlReadFind, TreesDeeperThanAnyParsedDocument) {
+  OpenedDoc d("<r><a/><after>found</after></r>");
+  ASSERT_EQ(0, d.result());
+  KivXML& doc = d.doc;
+  // A chain of 20,000 nested elements, as inserting nodes can build, with a text at the bottom.
+  xmlNode* node = doc.FindNode(nullptr, "a");
+  xmlNode* at300 = nullptr;
+  for (int i = 0; i < 20000; ++i) {
+    node = xmlNewChild(node, nullptr, BAD_CAST(i % 2 ? "odd" : "even"), nullptr);
+    if (i == 300) at300 = node;
+  }
+  xmlNewTextChild(node, nullptr, BAD_CAST "leaf", BAD_CAST "bottom");
+
+  EXPECT_EQ("bottom", textOf(doc, doc.FindNode(nullptr, "leaf")));
+  // The walk comes back up out of the chain to the element that follows it...
+  EXPECT_EQ("found", textOf(doc, doc.FindNode(nullptr, "after")));
+  // ...but a search started inside the chain stays inside it.
+  EXPECT_EQ(nullptr, doc.FindNode(at300, "after"));
+  EXPECT_EQ("bottom", textOf(doc, doc.FindNode(at300, "leaf")));
+  xmlNewProp(node, BAD_CAST "id", BAD_CAST "7");
+  EXPECT_EQ(node, doc.FindNode(nullptr, reinterpret_cast<const char*>(node->name), "id", "7"));
+}
