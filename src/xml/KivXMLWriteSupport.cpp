@@ -12,6 +12,15 @@ bool romanToUtf8(const char* src, char* dst, std::size_t dstSize) {
   if (dst == nullptr || dstSize == 0) return false;
   dst[0] = '\0';
   if (src == nullptr || src[0] == '\0') return true;
+  // ASCII is the same in both encodings: copied without the string service.
+  std::size_t n = 0;
+  while (src[n] != '\0' && static_cast<unsigned char>(src[n]) < 0x80)
+    ++n;
+  if (src[n] == '\0') {
+    if (n >= dstSize) return false;
+    std::memcpy(dst, src, n + 1);
+    return true;
+  }
   // Every Mac Roman byte is a character, so decoding cannot fail; encoding fails only when the
   // UTF-8 text and its terminator do not fit.
   CFStringRef text = CFStringCreateWithCString(kCFAllocatorDefault, src, kCFStringEncodingMacRoman);
