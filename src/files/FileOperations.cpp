@@ -104,8 +104,14 @@ short transfer(bool move, const char* source, const char* destination) {
     report(operation, source, destination, errorOf(std::errc::no_such_file_or_directory));
     return -1;
   }
-  if (isBelow(fromKey, toKey) || isBelow(toKey, fromKey)) {
-    // Removing the destination would remove the source, or the copy would land inside itself.
+  // Removing the destination must not remove the source, nor what a source link points to, and
+  // a folder cannot go inside itself.
+  std::error_code linkError;
+  fs::path target = fs::is_symlink(fs::symlink_status(from, linkError))
+                        ? fs::weakly_canonical(fs::absolute(from), linkError)
+                        : fromKey;
+  if (isBelow(fromKey, toKey) || isBelow(toKey, fromKey) || target == toKey ||
+      isBelow(target, toKey)) {
     report(operation, source, destination, errorOf(std::errc::invalid_argument));
     return -1;
   }

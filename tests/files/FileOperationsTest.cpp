@@ -115,12 +115,17 @@ TEST(FileOperations, NeverDestroysTheSource) {
   EXPECT_EQ(-1, doCopyObject(f.data(), dir.data()));
   EXPECT_EQ(-1, doMoveObject(f.c_str(), (dir + "/").c_str()));
   EXPECT_EQ("keep", kivtest::readFile(file));
+  // Nor would the object a source link points to.
+  fs::create_symlink(file, t.path() / "link");
+  std::string link = t.str() + "/link";
+  EXPECT_EQ(-1, doCopyObject(link.data(), f.data()));
+  EXPECT_EQ("keep", kivtest::readFile(file));
   // A folder cannot be copied into itself.
   std::string inside = dir + "/copy";
   EXPECT_EQ(-1, doCopyObject(dir.data(), inside.data()));
   EXPECT_FALSE(fs::exists(inside));
   std::string text = log.text();
-  EXPECT_EQ(6, filestest::countLines(text)) << text;
+  EXPECT_EQ(8, filestest::countLines(text)) << text;
 }
 
 TEST(FileOperations, FailuresWriteTwoConsoleLines) {
