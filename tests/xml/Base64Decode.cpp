@@ -63,13 +63,6 @@ TEST(Base64Decode, RoundTripsWhatAStandardEncoderWrites) {
     g_free(encoded);
     ASSERT_EQ(data, decoded) << "length " << len;
   }
-  // Every input decodes to at most as many bytes as it has.
-  for (int i = 0; i < 2000; ++i) {
-    std::string junk(rng() % 24, '\0');
-    for (char& ch : junk)
-      ch = static_cast<char>(rng() & 0xFF);
-    ASSERT_LE(decode_base64(junk).size(), junk.size());
-  }
 }
 
 TEST(Base64Decode, NodeReader) {

@@ -1,5 +1,6 @@
 // Reading texts, attributes and paths, unbounded and bounded.
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -45,22 +46,19 @@ TEST(XmlReadText, NodeTexts) {
 
 TEST(XmlReadText, NoDocumentOpen) {
   KivXML doc;
-  char buf[16];
-  std::strcpy(buf, "junk");
-  EXPECT_EQ(-3, doc.ReadNodeString("a", buf));
-  EXPECT_STREQ("", buf);
-  std::strcpy(buf, "junk");
-  EXPECT_EQ(-3, doc.ReadNodeStringValue(nullptr, buf));
-  EXPECT_STREQ("", buf);
-  std::strcpy(buf, "junk");
-  EXPECT_EQ(-3, doc.ReadNodePath("a", buf));
-  EXPECT_STREQ("", buf);
-  std::strcpy(buf, "junk");
-  EXPECT_EQ(-3, doc.ReadNodePath(static_cast<xmlNode*>(nullptr), buf));
-  EXPECT_STREQ("", buf);
-  std::strcpy(buf, "junk");
-  EXPECT_EQ(-3, doc.ReadNodeBase64String("a", buf));
-  EXPECT_STREQ("", buf);
+  using Reader = std::function<OSErr(char*)>;
+  const Reader readers[] = {
+      [&](char* b) { return doc.ReadNodeString("a", b); },
+      [&](char* b) { return doc.ReadNodeStringValue(nullptr, b); },
+      [&](char* b) { return doc.ReadNodePath("a", b); },
+      [&](char* b) { return doc.ReadNodePath(static_cast<xmlNode*>(nullptr), b); },
+      [&](char* b) { return doc.ReadNodeBase64String("a", b); },
+  };
+  for (const Reader& read : readers) {
+    char buf[16] = "junk";
+    EXPECT_EQ(-3, read(buf));
+    EXPECT_STREQ("", buf);
+  }
 }
 
 TEST(XmlReadText, Attributes) {
