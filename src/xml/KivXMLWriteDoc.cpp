@@ -126,8 +126,10 @@ Output* openOutput(const char* path, bool compressed) {
     const std::string& dest = out->destination;
     struct stat old;
     bool replacing = stat(dest.c_str(), &old) == 0;
-    // A folder or a device cannot be replaced by a document.
-    if (dest.back() == '/' || (replacing && !S_ISREG(old.st_mode))) {
+    // A folder or a device cannot be replaced by a document, nor a file this process may not
+    // write: renaming over it would get round its permissions.
+    if (dest.back() == '/' ||
+        (replacing && (!S_ISREG(old.st_mode) || access(dest.c_str(), W_OK) != 0))) {
       delete out;
       return nullptr;
     }

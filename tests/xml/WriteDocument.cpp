@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -179,6 +180,9 @@ TEST(XmlWrite, ReplacesSafelyKeepingPermissions) {
   EXPECT_EQ(xml.writer, nullptr);
   EXPECT_EQ(xml.CreateDoc(dir.str().c_str(), "r", false), -7); // a folder
   EXPECT_EQ(xml.CreateDoc("", "r", false), -7);
+  ASSERT_EQ(chmod(file.c_str(), 0440), 0); // a file this process may not write stays as it is
+  EXPECT_EQ(xml.CreateDoc(file.c_str(), "r", false), getuid() == 0 ? 0 : -7);
+  xml.CloseDoc();
   EXPECT_EQ(strayFiles(dir.path(), "settings.xml"), 0);
 
   // A second CreateDoc completes the first document instead of losing it.
