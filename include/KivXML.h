@@ -125,12 +125,14 @@ public:
   // The file is written safely: the document goes to a temporary file in the destination's
   // folder, which CloseDoc (or the destructor) completes and renames over the destination,
   // giving it the permissions of the file it replaces. Until then the previous file is left
-  // exactly as it was, and it is kept when the output failed or CreateDoc returned -8.
+  // exactly as it was, and it is kept when the output failed or CreateDoc returned -8. The
+  // folder must be writable; a symbolic link is followed and its target replaced.
   //
   // Result codes of the writing side:
   //   -6  CreateDoc: the folder reference does not resolve to a path
-  //   -7  CreateDoc: the writer cannot be created (no such folder, no permission, a folder at
-  //       the destination, a joined path beyond 299 bytes, a file name beyond 63 bytes)
+  //   -7  CreateDoc: the writer cannot be created (no such folder, no permission on the
+  //       folder or on the file to replace, a folder at the destination, a name too long for
+  //       the file system, a joined path beyond 299 bytes, a file name beyond 63 bytes)
   //   -8  no writer, or the writer reported an error; AddRomanStringNode and AddNodePath also
   //       for a text beyond their 299 bytes
   //   -9  AddNodeFormat: the formatted text is empty, or beyond 511 bytes
@@ -170,6 +172,7 @@ public:
   // Rewrites an existing file under its own name. 0, -6, -7, -8 or the file service's code.
   OSErr CreateDoc(FSRef* file, const char* rootName, bool compressed);
   // The same in a standard folder: 1 preferences, 2 desktop, 3 temporary. 0, -6, -7, -8, -14.
+  // (A literal 0 for the folder is ambiguous with the reference forms: pass a short.)
   OSErr CreateDoc(short folder, const char* fileName, const char* rootName, bool compressed);
 
   // A node: start tag, escaped text, end tag, on one line. A null text gives an empty-element
