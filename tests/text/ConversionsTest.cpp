@@ -166,6 +166,9 @@ TEST(Conversions, FailuresLeaveEmptyResults) {
   char hangul[] = "a\xED\x95\x9C"; // no Mac Roman form
   UTFStringToPString(hangul, p);
   EXPECT_EQ(p[0], 0);
+  std::strcpy(s, "junk");
+  UTFStringToCString(hangul, s);
+  EXPECT_STREQ(s, "");
   unsigned char badSjis[] = "\x02\x82\x20";
   SJIS_PStringToUniString(badSjis, u);
   EXPECT_EQ(u[0], 0);
@@ -178,6 +181,10 @@ TEST(Conversions, FailuresLeaveEmptyResults) {
   EXPECT_STREQ(s, "");
 
   // Null sources and counts beyond 16-bit signed positions give empty results.
+  unsigned short none[] = {0, 'a'};
+  std::strcpy(s, "junk");
+  UniStringToUTFString(none, s);
+  EXPECT_STREQ(s, "");
   CStringToUTFString(nullptr, s);
   EXPECT_STREQ(s, "");
   PStringToUTFString(nullptr, s);
