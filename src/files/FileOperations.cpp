@@ -4,6 +4,7 @@
 #include "detail/FileOperations.h"
 
 #include "detail/Console.h"
+#include "platform/files/Trees.h"
 #include "platform/files/UserFolders.h"
 
 #include <cerrno>
@@ -84,11 +85,6 @@ bool entryExists(const fs::path& p) {
   return fs::exists(fs::symlink_status(p, ec));
 }
 
-// Copies a file or folder tree; symbolic links are copied as links.
-void copyTree(const fs::path& from, const fs::path& to, std::error_code& ec) {
-  fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
-}
-
 short transfer(bool move, const char* source, const char* destination) {
   const char* operation = move ? "move" : "copy";
   if (!source || !destination || !*source || !*destination) {
@@ -124,21 +120,10 @@ short transfer(bool move, const char* source, const char* destination) {
       return -1;
     }
   }
-  if (move) {
-    fs::rename(from, to, ec);
-    if (ec == errorOf(std::errc::cross_device_link)) {
-      ec.clear();
-      copyTree(from, to, ec);
-      if (ec) {
-        std::error_code ignored;
-        fs::remove_all(to, ignored); // the source is still whole
-      } else {
-        fs::remove_all(from, ec);
-      }
-    }
-  } else {
-    copyTree(from, to, ec);
-  }
+  if (move)
+    kiv::platform::moveTree(from, to, ec);
+  else
+    kiv::platform::copyTree(from, to, ec);
   if (ec) {
     report(operation, source, destination, ec);
     return -1;

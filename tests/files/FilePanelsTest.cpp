@@ -1,8 +1,9 @@
 // The choosers run real Qt file dialogs on the offscreen platform; a timer finds the modal
 // dialog once it is shown and answers it the way a user would.
-#include "FilesTestSupport.h"
 #include "KivMisc_Frameworks.h"
 #include "platform/frame/GuiApplication.h"
+
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -16,45 +17,46 @@
 #include <functional>
 
 namespace fs = std::filesystem;
-using kivtest::ScopedEnv;
 using kivtest::TempDir;
 
 namespace {
 
-// Waits for the modal file dialog and hands it to `answer` on every tick until that returns
+using Answer = std::function<bool(QFileDialog*)>;
+
+// Runs `call` while a timer hands the modal dialog to `answer` on every tick until that returns
 // true (the dialog lists its folder asynchronously, so a selection may need another try). A
 // dialog still open five seconds later is cancelled, so that a failing test cannot hang.
-class DialogDriver {
-public:
-  explicit DialogDriver(std::function<bool(QFileDialog*)> answer) : answer_(std::move(answer)) {
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-      if (!dialog) return;
-      if (!seen_) QTimer::singleShot(5000, dialog, &QFileDialog::reject);
-      seen_ = true;
-      if (answer_(dialog)) timer_.stop();
-    });
-    timer_.start(20);
-  }
-  bool seen() const { return seen_; }
+short withDialog(const Answer& answer, const std::function<short()>& call) {
+  QTimer timer;
+  bool seen = false;
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    if (!seen) QTimer::singleShot(5000, dialog, &QFileDialog::reject);
+    seen = true;
+    if (answer(dialog)) timer.stop();
+  });
+  timer.start(20);
+  short result = call();
+  EXPECT_TRUE(seen) << "no dialog was shown";
+  return result;
+}
 
-private:
-  std::function<bool(QFileDialog*)> answer_;
-  QTimer timer_;
-  bool seen_ = false;
-};
+void accept(QFileDialog* d) { static_cast<QDialog*>(d)->accept(); } // protected in QFileDialog
 
 // Selects `path` in its folder and accepts once the dialog reports exactly that selection.
-bool choose(QFileDialog* d, const std::string& path) {
-  QString wanted = QString::fromStdString(path);
-  d->setDirectory(QFileInfo(wanted).absolutePath());
-  d->selectFile(wanted);
-  // selectFile leaves the name field alone while it has the keyboard focus; type it then.
-  auto* edit = d->findChild<QLineEdit*>("fileNameEdit");
-  if (edit && edit->text().isEmpty()) edit->setText(QFileInfo(wanted).fileName());
-  if (d->selectedFiles() != QStringList{wanted}) return false;
-  static_cast<QDialog*>(d)->accept(); // QFileDialog hides it as protected
-  return true;
+Answer choose(const std::string& path) {
+  return [path](QFileDialog* d) {
+    QString wanted = QString::fromStdString(path);
+    d->setDirectory(QFileInfo(wanted).absolutePath());
+    d->selectFile(wanted);
+    // selectFile leaves the name field alone while it has the keyboard focus; type it then.
+    auto* edit = d->findChild<QLineEdit*>("fileNameEdit");
+    if (edit && edit->text().isEmpty()) edit->setText(QFileInfo(wanted).fileName());
+    if (d->selectedFiles() != QStringList{wanted}) return false;
+    accept(d);
+    return true;
+  };
 }
 
 class FilePanels : public ::testing::Test {
@@ -64,102 +66,73 @@ protected:
 
 } // namespace
 
-TEST_F(FilePanels, ChooseFileByExtension) {
+TEST_F(FilePanels, ChooseFileAndFolder) {
   TempDir t;
   fs::path xml = t.write("doc.xml", "<a/>");
-  t.write("other.txt", "");
+  std::string folder = (t.path() / "chosen folder").string();
+  fs::create_directory(folder);
+  char type[] = "xml", dest[4096];
   QStringList filters;
-  DialogDriver driver([&](QFileDialog* d) {
-    filters = d->nameFilters();
-    return choose(d, xml.string());
-  });
-  char type[] = "xml";
-  char dest[4096];
-  ASSERT_EQ(0, doChooseFile(type, dest));
-  EXPECT_TRUE(driver.seen());
+  Answer pickXml = [&](QFileDialog* d) { return filters = d->nameFilters(), choose(xml)(d); };
+  ASSERT_EQ(0, withDialog(pickXml, [&] { return doChooseFile(type, dest); }));
   EXPECT_EQ(xml.string(), dest);
   EXPECT_TRUE(filters.contains("*.xml")) << filters.join(";").toStdString();
+
+  ASSERT_EQ(0, withDialog(choose(folder), [&] { return doChooseFolder(dest); }));
+  EXPECT_EQ(folder, dest);
+
+  // One byte short of the path and its terminator: refused, destination untouched.
+  std::vector<char> small(folder.size() + 1, 'x');
+  EXPECT_EQ(-1, withDialog(choose(folder),
+                           [&] { return doChooseFolder(small.data(), int(folder.size())); }));
+  EXPECT_EQ('x', small[0]);
 }
 
-TEST_F(FilePanels, ChooseFileByMimeTypeAndCancel) {
+TEST_F(FilePanels, CancelLeavesTheDestinationAlone) {
+  char type[] = "text/plain", dest[64] = "untouched";
   QStringList mimes;
-  DialogDriver driver([&](QFileDialog* d) {
-    mimes = d->mimeTypeFilters();
+  QString nameField = "?";
+  Answer cancel = [&](QFileDialog* d) {
+    mimes += d->mimeTypeFilters();
+    if (auto* edit = d->findChild<QLineEdit*>("fileNameEdit")) nameField = edit->text();
     d->reject();
     return true;
-  });
-  char type[] = "text/plain";
-  char dest[64] = "untouched";
-  EXPECT_EQ(-1, doChooseFile(type, dest, sizeof dest));
-  EXPECT_TRUE(driver.seen());
-  EXPECT_STREQ("untouched", dest);
+  };
+  EXPECT_EQ(-1, withDialog(cancel, [&] { return doChooseFile(type, dest, sizeof dest); }));
   EXPECT_EQ(QStringList{"text/plain"}, mimes);
-}
-
-TEST_F(FilePanels, ChooseFolderAndBoundedDestination) {
-  TempDir t;
-  fs::create_directories(t.path() / "chosen folder");
-  std::string folder = (t.path() / "chosen folder").string();
-  auto pick = [&](QFileDialog* d) { return choose(d, folder); };
-  {
-    DialogDriver driver(pick);
-    char dest[4096];
-    ASSERT_EQ(0, doChooseFolder(dest));
-    EXPECT_EQ(folder, dest);
-  }
-  {
-    // One byte short of the path and its terminator: refused, destination untouched.
-    DialogDriver driver(pick);
-    std::vector<char> dest(folder.size() + 1, 'x');
-    dest[0] = 0;
-    EXPECT_EQ(-1, doChooseFolder(dest.data(), int(folder.size()))) << dest.data();
-    EXPECT_TRUE(driver.seen());
-    EXPECT_EQ(0, dest[0]);
-    EXPECT_EQ('x', dest[folder.size()]);
-  }
+  EXPECT_EQ(-1, withDialog(cancel, [&] { return doChooseFileLocation(nullptr, dest); }));
+  EXPECT_TRUE(nameField.isEmpty()) << "no proposed name";
+  EXPECT_STREQ("untouched", dest);
 }
 
 TEST_F(FilePanels, ChooseFileLocation) {
   TempDir t;
   QString nameField;
   std::string expected = t.str() + "/R\xC3\xA9sum\xC3\xA9.txt";
-  DialogDriver driver([&](QFileDialog* d) {
+  Answer save = [&](QFileDialog* d) {
     auto* edit = d->findChild<QLineEdit*>("fileNameEdit");
     if (nameField.isEmpty() && edit) nameField = edit->text();
     d->setDirectory(t.path().c_str());
     if (d->selectedFiles() != QStringList{QString::fromStdString(expected)}) return false;
-    static_cast<QDialog*>(d)->accept(); // QFileDialog hides it as protected
+    accept(d);
     return true;
-  });
+  };
   char proposed[] = "R\x8Esum\x8E.txt"; // Mac Roman
   char dest[4096];
-  ASSERT_EQ(0, doChooseFileLocation(proposed, dest));
+  ASSERT_EQ(0, withDialog(save, [&] { return doChooseFileLocation(proposed, dest); }));
   EXPECT_EQ(QString::fromUtf8("R\xC3\xA9sum\xC3\xA9.txt"), nameField);
   EXPECT_EQ(expected, dest);
   EXPECT_FALSE(fs::exists(expected)) << "the file is not created";
-
-  DialogDriver cancel([&](QFileDialog* d) {
-    if (auto* edit = d->findChild<QLineEdit*>("fileNameEdit")) nameField = edit->text();
-    d->reject();
-    return true;
-  });
-  std::strcpy(dest, "untouched");
-  EXPECT_EQ(-1, doChooseFileLocation(nullptr, dest));
-  EXPECT_TRUE(nameField.isEmpty());
-  EXPECT_STREQ("untouched", dest);
 }
 
 TEST(FilePanelsWithoutDisplay, AnswerAsCancelled) {
-  if (QCoreApplication::instance())
-    GTEST_SKIP() << "an application object already exists in this process";
-  ScopedEnv platform("QT_QPA_PLATFORM", std::nullopt);
-  ScopedEnv display("DISPLAY", std::nullopt);
-  ScopedEnv wayland("WAYLAND_DISPLAY", std::nullopt);
-  char type[] = "xml";
-  char dest[64] = "untouched";
+  if (QCoreApplication::instance()) GTEST_SKIP() << "this process already has a Qt application";
+  kivtest::ScopedEnv platform("QT_QPA_PLATFORM", std::nullopt);
+  kivtest::ScopedEnv display("DISPLAY", std::nullopt);
+  kivtest::ScopedEnv wayland("WAYLAND_DISPLAY", std::nullopt);
+  char type[] = "xml", dest[64] = "untouched";
   EXPECT_EQ(-1, doChooseFile(type, dest));
   EXPECT_EQ(-1, doChooseFolder(dest));
   EXPECT_EQ(-1, doChooseFileLocation(nullptr, dest, sizeof dest));
   EXPECT_STREQ("untouched", dest);
-  EXPECT_EQ(nullptr, QCoreApplication::instance());
 }

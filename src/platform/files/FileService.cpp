@@ -2,6 +2,7 @@
 // and inode it had; see include/detail/Files.h.
 #include "detail/Files.h"
 
+#include "platform/files/Trees.h"
 #include "platform/files/UserFolders.h"
 
 #include <unicode/ustring.h>
@@ -12,12 +13,9 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -268,20 +266,9 @@ OSErr FSMoveObject(const FSRef* ref, const FSRef* destDirectory, FSRef* newRef) 
   struct stat existing;
   if (lstat(target.c_str(), &existing) == 0) return dupFNErr;
 
-  if (rename(source.c_str(), target.c_str()) != 0) {
-    if (errno != EXDEV) return errnoStatus(errno);
-    // Another file system: copy the tree, then remove the original. A failed copy is undone so
-    // that the object stays whole at its old place.
-    std::error_code ec;
-    fs::copy(source, target, fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
-    if (ec) {
-      std::error_code ignored;
-      fs::remove_all(target, ignored);
-      return errnoStatus(ec.value());
-    }
-    fs::remove_all(source, ec);
-    if (ec) return errnoStatus(ec.value());
-  }
+  std::error_code ec;
+  kiv::platform::moveTree(source, target, ec);
+  if (ec) return errnoStatus(ec.value());
   if (newRef) return makeRefFromPath(target, newRef, nullptr);
   return noErr;
 }
