@@ -54,8 +54,8 @@ int CFSGetCatInfo(FSRef* ref, FSCatalogInfo* info);
 int CFSSetCatInfo(const char* path, unsigned int whichInfo, FSCatalogInfo* info);
 
 // Move or copy `source` into `destFolder` under its own leaf name, replacing an object of that
-// name there. -1 for a leaf name of 64 bytes or more or a destination path beyond 311 bytes
-// (move) or 303 bytes (copy).
+// name there. -1 for an empty leaf name (a source ending in '/'), a leaf name of 64 bytes or
+// more, or a destination path beyond 311 bytes (move) or 303 bytes (copy).
 int CFSMoveObject(const char* source, const char* destFolder);
 int CFCopyObject(const char* source, const char* destFolder);
 // Removes the file or the whole folder tree: 0 or -1.

@@ -23,11 +23,14 @@ const OSType kFolderTypes[3] = {kPreferencesFolderType, kDesktopFolderType, kTem
 
 UInt8* bytes(char* s) { return reinterpret_cast<UInt8*>(s); }
 
-// destFolder + "/" + leaf name of source, or false when either part is beyond its room.
+// destFolder + "/" + leaf name of source, or false when the leaf is empty or either part is
+// beyond its room.
 bool intoFolder(const char* source, const char* destFolder, size_t room, std::string& dest) {
   if (!source || !destFolder) return false;
   char leaf[kLeafRoom];
-  if (CFSGetNameFromPath(source, leaf, int(sizeof leaf)) != 0) return false;
+  // An empty leaf (a source ending in '/') would make the destination the folder itself, which
+  // the replacing move or copy would then remove.
+  if (CFSGetNameFromPath(source, leaf, int(sizeof leaf)) != 0 || !leaf[0]) return false;
   dest = std::string(destFolder) + "/" + leaf;
   return dest.size() < room;
 }

@@ -70,7 +70,8 @@ TEST(FileObjects, MoveAndCopyIntoFolders) {
   std::string far = t.str() + "/" + std::string(200, 'f') + "/" + std::string(200, 'g');
   fs::create_directories(far);
   EXPECT_EQ(-1, CFSMoveObject(file.c_str(), far.c_str()));
-  EXPECT_TRUE(fs::exists(longLeaf) && fs::exists(file));
+  EXPECT_EQ(-1, CFCopyObject((t.str() + "/x/").c_str(), dest.c_str())) << "empty leaf name";
+  EXPECT_TRUE(fs::exists(longLeaf) && fs::exists(file) && fs::exists(dest + "/file.txt"));
 
   // By reference a move does not replace; a copy does.
   FSRef src, folder;
