@@ -1,4 +1,5 @@
 #include "../log/StderrCapture.h"
+#include "KivMisc.h"
 #include "KivMisc_Frameworks.h"
 #include "TestSupport.h"
 
@@ -42,7 +43,7 @@ TEST(FileOperations, StandardFolders) {
   TempDir t;
   t.write("cfg/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n");
   ScopedEnv home("HOME", (t.path() / "home").string());
-  ScopedEnv cfg("XDG_CONFIG_HOME", (t.path() / "cfg").string());
+  ScopedEnv cfg("XDG_CONFIG_HOME", (t.path() / "cfg/").string());
   ScopedEnv data("XDG_DATA_HOME", (t.path() / "data").string());
 
   std::string docs = (t.path() / "home/Papers").string();
@@ -56,7 +57,10 @@ TEST(FileOperations, StandardFolders) {
   ASSERT_EQ(0, GetAppSupportPath(path, 511));
   EXPECT_EQ((t.path() / "data").string(), path);
   ASSERT_EQ(0, GetUserPrefsPath(path, 511));
-  EXPECT_EQ((t.path() / "cfg").string(), path) << "the same folder as folder code 1";
+  char code1[255];
+  ASSERT_EQ(0, GetUnifiedFolderType(1, code1));
+  EXPECT_STREQ(code1, path) << "the same folder as folder code 1";
+  EXPECT_EQ((t.path() / "cfg").string(), path);
   EXPECT_EQ(-1, GetUserPrefsPath(path, short(std::strlen(path) - 1)));
 
   // The limit counts UTF-8 bytes, which is what the destination must hold.

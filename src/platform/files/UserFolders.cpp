@@ -8,9 +8,14 @@
 
 namespace kiv::platform {
 
+// The variable's value when it is an absolute path, without trailing separators; else empty.
 static std::string absoluteEnv(const char* name) {
   const char* v = std::getenv(name);
-  return (v && v[0] == '/') ? std::string(v) : std::string();
+  if (!v || v[0] != '/') return std::string();
+  std::string s = v;
+  while (s.size() > 1 && s.back() == '/')
+    s.pop_back();
+  return s;
 }
 
 std::string homeFolder() {
