@@ -152,8 +152,10 @@ public:
   // from a file reference at most 63 bytes in Mac Roman and in UTF-8. SetDTD cuts what does
   // not fit its field (64, 254 and 1023 bytes) at a UTF-8 character boundary.
   //
-  // Text is passed to the document unchanged (it must be UTF-8 or ASCII) except where a member
-  // says it converts from Mac Roman.
+  // Text is passed to the document unchanged (it must be UTF-8) except where a member says it
+  // converts from Mac Roman. What would leave a file that no parser accepts is refused with the
+  // member's error code (InsertNode: NULL): bytes that are not UTF-8, control characters other
+  // than tab, line feed and carriage return, names that are not XML names.
 
 #if defined(__GNUC__)
 #define KIVXML_PRINTF(f, a) __attribute__((format(printf, f, a)))

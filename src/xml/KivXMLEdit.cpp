@@ -14,7 +14,8 @@ _xmlNode* KivXML::InsertNode(_xmlNode* parent, const char* name, const char* tex
     KivDebugAlways("KivXML::InsertNode() : not xmlDoc !");
     return nullptr;
   }
-  if (parent == nullptr || name == nullptr) return nullptr;
+  // A node the writer would refuse could not be imported later.
+  if (parent == nullptr || !kiv::xml::isXmlName(name) || !kiv::xml::isXmlText(text)) return nullptr;
   return xmlNewTextChild(parent, nullptr, BAD_CAST name, BAD_CAST text);
 }
 

@@ -209,7 +209,7 @@ OSErr KivXML::CreateDoc(const char* path, const char* rootName, bool compressed)
     xmlTextWriterStartDTD(writer, BAD_CAST dtdName, BAD_CAST dtdPubID, BAD_CAST dtdSysID);
     xmlTextWriterEndDTD(writer);
   }
-  if (rootName == nullptr || xmlTextWriterStartElement(writer, BAD_CAST rootName) < 0) {
+  if (!kiv::xml::isXmlName(rootName) || xmlTextWriterStartElement(writer, BAD_CAST rootName) < 0) {
     out->failed = true;
     return -8;
   }

@@ -47,11 +47,14 @@ OSErr KivXML::AddNode(const char* name, const char* text) {
     quietLine("KivXML::AddNode() : no writer !");
     return -8;
   }
+  // The writer passes bytes through: a bad name or text would leave an unreadable file.
+  if (!kiv::xml::isXmlName(name) || !kiv::xml::isXmlText(text)) return -8;
   return xmlTextWriterWriteElement(writer, BAD_CAST name, BAD_CAST text) < 0 ? -8 : 0;
 }
 
 OSErr KivXML::AddNodeWithAttr(const char* name, const char* text, const char* attrName,
                               const char* attrValue) {
+  if (writer != nullptr && !kiv::xml::isXmlText(text)) return -8;
   OSErr err = StartSection(name);
   if (err != 0) return err;
   AddSectionAttribute(attrName, attrValue);
@@ -64,6 +67,7 @@ OSErr KivXML::StartSection(const char* name) {
     quietLine("KivXML::StartSection() : no writer !");
     return -8;
   }
+  if (!kiv::xml::isXmlName(name)) return -10;
   return xmlTextWriterStartElement(writer, BAD_CAST name) < 0 ? -10 : 0;
 }
 
@@ -84,8 +88,9 @@ OSErr KivXML::AddSectionAttribute(const char* name, const char* value) {
     quietLine("KivXML::StartSection() : no writer !");
     return -15;
   }
-  // A null value would leave the writer inside an unfinished attribute.
-  if (name == nullptr || value == nullptr) return -15;
+  // A null value would leave the writer inside an unfinished attribute; bytes that are not
+  // XML text would leave a file no parser accepts.
+  if (!kiv::xml::isXmlName(name) || value == nullptr || !kiv::xml::isXmlText(value)) return -15;
   // The value is literal text: no format directives are interpreted.
   return xmlTextWriterWriteAttribute(writer, BAD_CAST name, BAD_CAST value) < 0 ? -15 : 0;
 }
@@ -112,7 +117,7 @@ OSErr KivXML::AddElementTextFormat(const char* format, ...) {
   Formatted result = formatRoman(utf8, format, ap);
   va_end(ap);
   if (result == Formatted::Empty) return 0;
-  if (result == Formatted::TooLong || writer == nullptr) return 16;
+  if (result == Formatted::TooLong || writer == nullptr || !kiv::xml::isXmlText(utf8)) return 16;
   return xmlTextWriterWriteString(writer, BAD_CAST utf8) < 0 ? 16 : 0;
 }
 
@@ -121,7 +126,7 @@ OSErr KivXML::AddNodeBase64(const char* name, const char* data) {
     quietLine("KivXML::AddNodeBase64() : no writer !");
     return -8;
   }
-  if (xmlTextWriterStartElement(writer, BAD_CAST name) < 0) return -8;
+  if (!kiv::xml::isXmlName(name) || xmlTextWriterStartElement(writer, BAD_CAST name) < 0) return -8;
   if (data == nullptr) data = "";
   size_t length = strlen(data);
   if (length > INT_MAX) return -8; // beyond what the writer can count; the element stays open

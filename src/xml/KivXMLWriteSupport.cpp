@@ -1,6 +1,8 @@
 // Helpers shared by the KivXML writing, editing and import members.
 #include "xml/KivXMLWriteSupport.h"
 
+#include <libxml/tree.h>
+
 #include <cstring>
 
 #include "KIV_Str.h"
@@ -43,6 +45,44 @@ void copyField(char* dst, std::size_t dstSize, const char* src) {
   }
   std::memmove(dst, src, n);
   dst[n] = '\0';
+}
+
+bool isXmlText(const char* text) {
+  if (text == nullptr) return true;
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  while (*p != 0) {
+    unsigned c = *p;
+    if (c < 0x80) {
+      if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return false;
+      ++p;
+      continue;
+    }
+    // A lead byte gives the sequence length and the smallest code point it may encode.
+    int extra;
+    unsigned min;
+    if (c >= 0xC2 && c <= 0xDF) {
+      extra = 1, min = 0x80, c &= 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      extra = 2, min = 0x800, c &= 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      extra = 3, min = 0x10000, c &= 0x07;
+    } else {
+      return false;
+    }
+    for (int i = 1; i <= extra; ++i) {
+      if ((p[i] & 0xC0) != 0x80) return false; // also stops at the terminator
+      c = (c << 6) | (p[i] & 0x3F);
+    }
+    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF) || c == 0xFFFE || c == 0xFFFF)
+      return false;
+    p += extra + 1;
+  }
+  return true;
+}
+
+bool isXmlName(const char* name) {
+  return name != nullptr && isXmlText(name) &&
+         xmlValidateName(reinterpret_cast<const xmlChar*>(name), 0) == 0;
 }
 
 void quietLine(const char* line) { KivNoDebug("%s", line); }

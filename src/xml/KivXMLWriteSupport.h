@@ -21,6 +21,15 @@ bool romanToUtf8(const char* src, char* dst, std::size_t dstSize);
 // UTF-8 character boundary when it is longer than dstSize - 1 bytes.
 void copyField(char* dst, std::size_t dstSize, const char* src);
 
+// Whether text may stand in a document as character data or an attribute value: valid UTF-8
+// of characters that XML allows (no control characters but tab, line feed and carriage
+// return, no surrogates, no U+FFFE or U+FFFF). A null text is acceptable: nothing is written.
+// The writer passes bytes through, so anything else would leave a file no parser accepts.
+bool isXmlText(const char* text);
+
+// Whether name is a well-formed element or attribute name.
+bool isXmlName(const char* name);
+
 // Hands a misuse line to the quiet diagnostics entry.
 void quietLine(const char* line);
 

@@ -62,6 +62,8 @@ TEST(XmlEdit, InsertTypedNodes) {
   EXPECT_EQ(plain->children, nullptr);
   EXPECT_EQ(textOf(xml, xml.InsertNode(s, "esc", "a<b&c")), "a<b&c");
   EXPECT_EQ(xml.InsertNode(nullptr, "x", "y"), nullptr);
+  EXPECT_EQ(xml.InsertNode(s, "a b", "y"), nullptr);
+  EXPECT_EQ(xml.InsertNode(s, "x", "\x8E"), nullptr);
 }
 
 TEST(XmlEdit, DeleteNodesAndTheirWhitespace) {

@@ -80,6 +80,19 @@ TEST(XmlWrite, DocumentTypeSectionsAttributesAndEscaping) {
   EXPECT_EQ(xml.AddSectionAttribute("late", "x"), -15); // after text
   EXPECT_EQ(xml.EndElement(), 0);
   EXPECT_EQ(xml.AddNodeFormat("f", "%s", ""), -9);
+  // What would leave a file no parser accepts is refused: raw Mac Roman or other bytes that
+  // are not UTF-8, control characters, malformed names.
+  EXPECT_EQ(xml.AddNode("bad", "caf\x8E"), -8);
+  EXPECT_EQ(xml.AddNode("bad", "a\x01"), -8);
+  EXPECT_EQ(xml.AddNode("bad", "\xED\xA0\x80"), -8); // an encoded surrogate
+  EXPECT_EQ(xml.AddNode("a b", "x"), -8);
+  EXPECT_EQ(xml.AddNodeWithAttr("bad", "\xFF", "k", "v"), -8);
+  EXPECT_EQ(xml.StartSection("1x"), -10);
+  EXPECT_EQ(xml.StartSection("bad"), 0);
+  EXPECT_EQ(xml.AddSectionAttribute("k", "\xC3"), -15);
+  EXPECT_EQ(xml.AddSectionAttribute("k k", "v"), -15);
+  EXPECT_EQ(xml.AddElementTextFormat("%c", 2), 16);
+  EXPECT_EQ(xml.EndSection(), 0);
   EXPECT_EQ(xml.StartSection("open1"), 0);
   EXPECT_EQ(xml.StartSection("open2"), 0);
   EXPECT_EQ(xml.AddNodeBase64("b64", "hello"), 0);
@@ -89,7 +102,7 @@ TEST(XmlWrite, DocumentTypeSectionsAttributesAndEscaping) {
   EXPECT_EQ(slurp(file), kHeader +
                              "<r>\n\t<empty></empty>\n\t<esc>a&amp;b&lt;c&gt;d</esc>\n"
                              "\t<none/>\n\t<n id=\"50%\">v</n>\n\t<e a=\"%d %s\" b=\"7-x\">t1</e>\n"
-                             "\t<open1>\n\t\t<open2>\n\t\t\t<b64>aGVsbG8=</b64>\n"
+                             "\t<bad/>\n\t<open1>\n\t\t<open2>\n\t\t\t<b64>aGVsbG8=</b64>\n"
                              "\t\t</open2>\n\t</open1>\n</r>\n");
 }
 
@@ -172,6 +185,8 @@ TEST(XmlWrite, ReplacesSafelyKeepingPermissions) {
   // A failed CreateDoc (no root name) keeps the previous file.
   EXPECT_EQ(xml.CreateDoc(file.c_str(), "", false), -8);
   EXPECT_NE(xml.writer, nullptr);
+  xml.CloseDoc();
+  EXPECT_EQ(xml.CreateDoc(file.c_str(), "a b", false), -8);
   xml.CloseDoc();
   EXPECT_EQ(slurp(file), kHeader + "<r>\n\t<a>1</a>\n</r>\n");
 
