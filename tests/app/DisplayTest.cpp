@@ -51,7 +51,10 @@ TEST(Display, FoundOnlyWhenAServerAnswersOrThePlatformNeedsNone) {
   }
 
   // X displays: a display number nobody serves, then one served on its abstract socket.
-  const int number = 3000 + static_cast<int>(getpid() % 20000);
+  // Another process may hold a number: take the first free one from a per-process start.
+  int number = 3000 + static_cast<int>(getpid() % 20000);
+  for (int i = 0; i < 100 && !FakeServer("@/tmp/.X11-unix/X" + std::to_string(number)).ok(); ++i)
+    ++number;
   {
     ScopedEnv d("DISPLAY", ":" + std::to_string(number) + ".0");
     EXPECT_FALSE(hasDisplay());
