@@ -27,7 +27,8 @@
 namespace {
 
 // The destination's real path: a symbolic link is followed so that its target is replaced,
-// not the link itself.
+// not the link itself, and a relative path is made absolute so that a change of the working
+// folder before CloseDoc does not move the file.
 std::string resolveDestination(const char* path) {
   struct stat st;
   if (lstat(path, &st) == 0 && S_ISLNK(st.st_mode)) {
@@ -35,6 +36,13 @@ std::string resolveDestination(const char* path) {
       std::string resolved(real);
       free(real);
       return resolved;
+    }
+  }
+  if (path[0] != '/') {
+    if (char* cwd = getcwd(nullptr, 0)) {
+      std::string absolute = std::string(cwd) + "/" + path;
+      free(cwd);
+      return absolute;
     }
   }
   return path;

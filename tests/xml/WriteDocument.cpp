@@ -200,6 +200,14 @@ TEST(XmlWrite, ReplacesSafelyKeepingPermissions) {
   xml.CloseDoc();
   EXPECT_EQ(strayFiles(dir.path(), "settings.xml"), 0);
 
+  // A relative path stays bound to the folder it was given in.
+  fs::path home = fs::current_path();
+  fs::current_path(dir.path());
+  ASSERT_EQ(xml.CreateDoc("relative.xml", "r", false), 0);
+  fs::current_path(home);
+  xml.CloseDoc();
+  EXPECT_EQ(slurp(dir.path() / "relative.xml"), kHeader + "<r/>\n");
+
   // A second CreateDoc completes the first document instead of losing it.
   fs::path first = dir.path() / "first.xml", second = dir.path() / "second.xml";
   ASSERT_EQ(xml.CreateDoc(first.c_str(), "one", false), 0);
