@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -171,6 +172,19 @@ TEST(XmlWrite, ReplacesSafelyKeepingPermissions) {
   kivtest::TempDir dir;
   fs::path file = dir.write("settings.xml", "old settings");
   ASSERT_EQ(chmod(file.c_str(), 0640), 0);
+  pid_t child = fork(); // a process killed while writing leaves the file as it was
+  if (child == 0) {
+    KivXML* dying = new KivXML;
+    dying->CreateDoc(file.c_str(), "dying", false);
+    dying->AddNode("b", std::string(10000, 'b').c_str());
+    kill(getpid(), SIGKILL);
+  }
+  ASSERT_GT(child, 0);
+  waitpid(child, nullptr, 0);
+  EXPECT_EQ(slurp(file), "old settings");
+  EXPECT_EQ(strayFiles(dir.path(), "settings.xml"), 1); // its temporary file stays
+  for (const auto& entry : fs::directory_iterator(dir.path()))
+    if (entry.path() != file) fs::remove(entry.path());
   KivXML xml;
   ASSERT_EQ(xml.CreateDoc(file.c_str(), "r", false), 0);
   EXPECT_EQ(xml.AddNode("a", "1"), 0);
