@@ -16,8 +16,14 @@ public:
   virtual ~CFObject() = default;
 
   void retain() const { refs_.fetch_add(1, std::memory_order_relaxed); }
-  // Returns true when this was the last reference; the caller then deletes the object.
+  // Returns true when this was the last reference; the caller then destroys the object.
   bool release() const { return refs_.fetch_sub(1, std::memory_order_acq_rel) == 1; }
+  // Ends the life of an object whose last reference went. A kind may recycle its objects.
+  virtual void destroy() const { delete this; }
+
+protected:
+  // Gives a recycled object its first reference again.
+  void revive() const { refs_.store(1, std::memory_order_relaxed); }
 
 private:
   mutable std::atomic<long> refs_{1};

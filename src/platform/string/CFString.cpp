@@ -16,8 +16,73 @@
 struct __CFString : kiv::platform::CFObject {
   explicit __CFString(bool isMutable) : isMutable(isMutable) {}
   std::vector<UniChar> text;
-  const bool isMutable;
+  bool isMutable;
+
+  // A new string object, taken from this thread's recycled ones when it has any.
+  static __CFString* make(bool isMutable);
+  void destroy() const override;
 };
+
+namespace {
+
+// Strings are made and released in quick succession (copies, temporaries), so each thread keeps
+// a few released string objects, with their storage, for reuse. Large texts are not kept.
+class StringPool {
+public:
+  static constexpr size_t kMaxObjects = 32;
+  static constexpr size_t kMaxUnits = 1024;
+
+  enum State : unsigned char { kNotMade, kAlive, kGone };
+
+  StringPool() { state() = kAlive; }
+  ~StringPool() {
+    state() = kGone;
+    for (size_t i = 0; i < count_; ++i)
+      delete objects_[i];
+  }
+  // kGone once this thread's pool is destroyed: strings released during thread or process exit
+  // are then simply deleted.
+  static State& state() {
+    // The library is linked at start-up, never opened later, so the initial-exec model (no
+    // look-up call per access) is safe and keeps string creation cheap.
+    static thread_local State s __attribute__((tls_model("initial-exec"))) = kNotMade;
+    return s;
+  }
+  __CFString* take() { return count_ ? objects_[--count_] : nullptr; }
+  bool keep(__CFString* s) {
+    if (count_ == kMaxObjects || s->text.capacity() > kMaxUnits) return false;
+    s->text.clear();
+    objects_[count_++] = s;
+    return true;
+  }
+
+private:
+  __CFString* objects_[kMaxObjects];
+  size_t count_ = 0;
+};
+
+StringPool& pool() {
+  static thread_local StringPool p __attribute__((tls_model("initial-exec")));
+  return p;
+}
+
+} // namespace
+
+__CFString* __CFString::make(bool isMutable) {
+  if (StringPool::state() != StringPool::kGone) {
+    if (__CFString* s = pool().take()) {
+      s->isMutable = isMutable;
+      s->revive();
+      return s;
+    }
+  }
+  return new __CFString(isMutable);
+}
+
+void __CFString::destroy() const {
+  auto* self = const_cast<__CFString*>(this);
+  if (StringPool::state() != StringPool::kAlive || !pool().keep(self)) delete this;
+}
 
 namespace {
 
@@ -62,9 +127,9 @@ bool appendDecoded(std::vector<UniChar>& text, const char* bytes, CFIndex n,
 
 CFStringRef createDecoded(const char* bytes, CFIndex n, CFStringEncoding encoding) {
   return guarded<CFStringRef>(nullptr, [&]() -> CFStringRef {
-    auto* s = new __CFString(false);
+    auto* s = __CFString::make(false);
     if (!appendDecoded(s->text, bytes, n, encoding)) {
-      delete s;
+      s->destroy();
       return nullptr;
     }
     return s;
@@ -112,12 +177,12 @@ CFTypeRef CFRetain(CFTypeRef object) {
 void CFRelease(CFTypeRef object) {
   if (!object) return;
   auto* o = static_cast<const kiv::platform::CFObject*>(object);
-  if (o->release()) delete o;
+  if (o->release()) o->destroy();
 }
 
 CFMutableStringRef CFStringCreateMutable(CFAllocatorRef, CFIndex maxLength) {
   return guarded<CFMutableStringRef>(nullptr, [&] {
-    auto* s = new __CFString(true);
+    auto* s = __CFString::make(true);
     // The capacity is only a hint; an unreasonable one is ignored rather than honoured.
     if (maxLength > 0 && maxLength <= 1 << 20) s->text.reserve(static_cast<size_t>(maxLength));
     return s;
@@ -134,7 +199,7 @@ CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef alloc, CFIndex maxLe
 CFStringRef CFStringCreateWithCharacters(CFAllocatorRef, const UniChar* chars, CFIndex numChars) {
   if (numChars < 0 || (numChars > 0 && !chars)) return nullptr;
   return guarded<CFStringRef>(nullptr, [&] {
-    auto* s = new __CFString(false);
+    auto* s = __CFString::make(false);
     s->text.assign(chars, chars + numChars);
     return s;
   });
