@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdio>
-#include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -30,8 +29,7 @@ public:
     std::string out;
     std::rewind(file_);
     char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, file_)) > 0)
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, file_)) > 0;)
       out.append(buf, n);
     return out;
   }

@@ -1,0 +1,107 @@
+// Console entries and the debug log, read back whole from standard error.
+#include "StderrCapture.h"
+
+#include <Debug.h>
+#include <KivDebug.h>
+#include <KivMisc_Frameworks.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+using kivtest::StderrCapture;
+using Entries = std::vector<std::string>;
+
+#pragma GCC diagnostic ignored "-Wformat-zero-length"
+
+TEST(DiagnosticsLog, WholeEntriesInOrderEmptyAndSilentOnesSkipped) {
+  char consoleText[] = "second", fmt[] = "file %s at %ld/%lu 0x%x", windowText[] = "plain";
+  unsigned char p[] = "\3abc";
+  StderrCapture cap;
+  KivNoDebug("%d %s", 1, "x");
+  KivNoDebug(fmt, "y");
+  KivNoDebug(p);
+  debugcstr("ignored");
+  print_trace();
+  __SendToConsole("100% done, %s %d"); // verbatim, never a format
+  __SendToConsole(consoleText);
+  __SendToConsole("");
+  __SendToConsole(static_cast<const char*>(nullptr));
+  KivDebugAlways("%d", 3);
+  KivDebugAlways("");
+  KivDebugAlways("%s", "");
+  KivDebugAlways(fmt, "50%.txt", -7L, 8UL, 255u);
+  KivDebugAlways(static_cast<const char*>(nullptr));
+  Debug("%d-%s", 12, "ab");
+  Debug("");
+  ClearDebugWindow();
+  DebugTimestamp();
+  __SendToDebugWindow("100% %s");
+  __SendToDebugWindow(windowText);
+  EXPECT_EQ(cap.entries(),
+            (Entries{"100% done, %s %d", "second", "", "3", "file 50%.txt at -7/8 0xff", "12-ab",
+                     "~c", "~t", "100% %s", "plain"}));
+}
+
+TEST(DiagnosticsLog, PascalStringEntriesUseTheLengthByte) {
+  unsigned char full[256] = {255};
+  for (int i = 1; i <= 255; ++i)
+    full[i] = static_cast<unsigned char>('a' + i % 26);
+  const std::string text(reinterpret_cast<char*>(full + 1), 255);
+  // No terminator after the text: the byte after "ab" must not be read.
+  unsigned char unterminated[4] = {2, 'a', 'b', 'Z'}, empty[1] = {0}, percent[] = "\4%s%d";
+  StderrCapture cap;
+  KivDebugAlways(full);
+  KivDebugAlways(unterminated);
+  KivDebugAlways(empty);
+  KivDebugAlways(percent);
+  Debug(full);
+  Debug(unterminated);
+  KivDebugAlways(static_cast<unsigned char*>(nullptr));
+  EXPECT_EQ(cap.entries(),
+            (Entries{"str:" + text, "str:ab", "str:", "str:%s%d", "str:" + text, "str:ab"}));
+}
+
+TEST(DiagnosticsLog, LongMessagesAreCutToTheirBuffer) {
+  const std::string big(3000, 'x');
+  // "é" is two bytes: after 1022 'y' the next "é" straddles the 1023-byte limit.
+  std::string split(1022, 'y');
+  for (int i = 0; i < 10; ++i)
+    split += "\xC3\xA9";
+  StderrCapture cap;
+  KivDebugAlways("%s", big.c_str());
+  Debug("%s", big.c_str());
+  KivDebugAlways("%s", split.c_str());
+  // The cut inside "é" drops the half character rather than turning it into a replacement.
+  EXPECT_EQ(cap.entries(),
+            (Entries{big.substr(0, 1023), big.substr(0, 511), split.substr(0, 1022)}));
+}
+
+TEST(DiagnosticsLog, InvalidUtf8IsReplacedNotDropped) {
+  unsigned char p[] = "\3a\x80z";
+  StderrCapture cap;
+  __SendToConsole("caf\xC3\xA9 ok");
+  __SendToConsole("a\xFF"
+                  "b\xC3"); // a stray byte and a cut sequence
+  KivDebugAlways("name: %s", "r\xE9sum\xE9");
+  Debug(p);
+  const std::string r = "\xEF\xBF\xBD";
+  EXPECT_EQ(cap.entries(), (Entries{"caf\xC3\xA9 ok", "a" + r + "b" + r, "name: r" + r + "sum" + r,
+                                    "str:a" + r + "z"}));
+}
+
+TEST(DiagnosticsLog, EntriesFromThreadsDoNotInterleave) {
+  const std::string line(3000, 'x');
+  StderrCapture cap;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([&] {
+      for (int i = 0; i < 50; ++i)
+        __SendToConsole(line.c_str());
+    });
+  for (auto& t : threads)
+    t.join();
+  EXPECT_EQ(cap.entries(), Entries(200, line));
+}
