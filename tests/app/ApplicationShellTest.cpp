@@ -1,3 +1,4 @@
+// The real application loop on the built bundle in-process, and the built executable as a child.
 #include "AppDelegate.h"
 #include "platform/bundle/Bundle.h"
 #include "platform/frame/QtBridge.h"
@@ -6,14 +7,11 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QMainWindow>
-#include <QMenuBar>
 #include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
@@ -27,76 +25,72 @@ extern char** environ;
 
 namespace {
 
-using kiv::platform::widgetOf;
-
-// What the in-process tests saw while the loop ran.
-struct Observed {
-  AppDelegate* delegate = nullptr;
+struct LoopRun {
+  int status = -1;
   QWidget* window = nullptr;
   QString title;
-  QStringList menuActions;
-  bool stillRunningAfterClose = false;
+  QStringList actions;
 };
-Observed seen;
+LoopRun run;
+void (*afterClose)() = nullptr;
 
-// Points the main bundle at the built application bundle for the length of a test.
-struct UseBuiltBundle {
+// Runs NSApplicationMain on the built bundle with a delegate of type D. Once the delegate's
+// window is on screen it is recorded and closed, then afterClose runs inside the loop.
+template <class D> LoopRun runLoop(void (*after)()) {
+  run = LoopRun();
+  afterClose = after;
   kivtest::ScopedEnv platform{"QT_QPA_PLATFORM", std::string("offscreen")};
-  UseBuiltBundle() {
-    seen = Observed();
-    kiv::platform::setMainBundlePath(KIV_APP_BUNDLE_DIR);
-  }
-  ~UseBuiltBundle() {
-    kiv::platform::setMainBundlePath("");
-    kiv::platform::registerApplicationDelegate(
-        []() -> NSApplicationDelegate* { return new AppDelegate(); });
-  }
-};
-
-// Waits, from inside the loop, until the delegate's window is on screen, records it and closes
-// it; then calls `after`.
-void closeWindowOnceShown(AppDelegate* d, std::function<void()> after) {
-  auto* poll = new QTimer();
-  QObject::connect(poll, &QTimer::timeout, [poll, d, after] {
-    QWidget* w = widgetOf(d->window());
-    if (!w || !w->isVisible()) return;
-    poll->stop();
-    poll->deleteLater();
-    seen.window = w;
-    seen.title = w->windowTitle();
-    if (auto* main = qobject_cast<QMainWindow*>(w))
-      for (QAction* menu : main->menuBar()->actions())
-        if (menu->menu())
-          for (QAction* a : menu->menu()->actions())
-            seen.menuActions << a->text();
-    w->close();
-    after();
+  kiv::platform::setMainBundlePath(KIV_APP_BUNDLE_DIR);
+  kiv::platform::registerApplicationDelegate([]() -> NSApplicationDelegate* {
+    auto* d = new D();
+    auto* poll = new QTimer();
+    QObject::connect(poll, &QTimer::timeout, [poll, d] {
+      QWidget* w = kiv::platform::widgetOf(d->window());
+      if (!w || !w->isVisible()) return;
+      poll->stop();
+      poll->deleteLater();
+      run.window = w;
+      run.title = w->windowTitle();
+      for (QAction* a : w->findChildren<QAction*>())
+        run.actions << a->text();
+      w->close();
+      afterClose();
+    });
+    poll->start(10);
+    return d;
   });
-  poll->start(10);
-}
-
-int runLoop() {
   static char name[] = "test_app";
   static char* argv[] = {name, nullptr};
-  return NSApplicationMain(1, argv);
+  run.status = NSApplicationMain(1, argv);
+  kiv::platform::setMainBundlePath("");
+  kiv::platform::registerApplicationDelegate(
+      []() -> NSApplicationDelegate* { return new AppDelegate(); });
+  return run;
 }
 
-// Runs `exe` with `env` as its whole environment; returns the wait status and its stderr.
-int runChild(const std::string& exe, const std::vector<std::string>& env, std::string& err,
-             std::function<void(pid_t)> whileRunning = nullptr) {
+// Runs the built application with this process's environment less its display variables, plus
+// `extra`; returns the wait status and fills `err` with its standard error.
+int runApp(const std::vector<std::string>& extra, std::string& err,
+           std::function<void(pid_t)> whileRunning = nullptr) {
+  std::vector<std::string> env = extra;
+  for (char** e = environ; *e; ++e) {
+    std::string s = *e;
+    if (s.rfind("DISPLAY=", 0) && s.rfind("WAYLAND_DISPLAY=", 0) && s.rfind("QT_QPA_PLATFORM=", 0))
+      env.push_back(s);
+  }
+  std::vector<char*> envp;
+  for (auto& e : env)
+    envp.push_back(e.data());
+  envp.push_back(nullptr);
   kivtest::TempDir dir;
-  std::string errPath = (dir.path() / "stderr").string();
+  const std::string errPath = (dir.path() / "stderr").string();
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0600);
-  std::vector<char*> argv{const_cast<char*>(exe.c_str()), nullptr};
-  std::vector<char*> envp;
-  for (const auto& e : env)
-    envp.push_back(const_cast<char*>(e.c_str()));
-  envp.push_back(nullptr);
+  char* argv[] = {const_cast<char*>(KIV_APP_EXECUTABLE), nullptr};
   pid_t pid;
-  int rc = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), envp.data());
+  int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv, envp.data());
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) return -1;
   if (whileRunning) whileRunning(pid);
@@ -104,19 +98,6 @@ int runChild(const std::string& exe, const std::vector<std::string>& env, std::s
   waitpid(pid, &status, 0);
   err = kivtest::readFile(errPath);
   return status;
-}
-
-// The environment a child needs besides the display variables (sanitizer options, paths).
-std::vector<std::string> baseEnvironment() {
-  std::vector<std::string> env;
-  for (char** e = environ; *e; ++e) {
-    std::string s = *e;
-    if (s.rfind("DISPLAY=", 0) == 0 || s.rfind("WAYLAND_DISPLAY=", 0) == 0 ||
-        s.rfind("QT_QPA_PLATFORM=", 0) == 0)
-      continue;
-    env.push_back(s);
-  }
-  return env;
 }
 
 // True once `pid` has a handler for SIGTERM, that is, once the application loop is set up.
@@ -132,48 +113,27 @@ bool catchesSigterm(pid_t pid) {
 } // namespace
 
 TEST(ApplicationShell, ClosingTheMainWindowEndsTheLoopWithStatusZero) {
-  UseBuiltBundle bundle;
-  kiv::platform::registerApplicationDelegate([]() -> NSApplicationDelegate* {
-    auto* d = new AppDelegate();
-    seen.delegate = d;
-    // If closing the window does not end the loop, a late timer ends it with a telling status.
-    closeWindowOnceShown(d, [] { QTimer::singleShot(10000, [] { QCoreApplication::exit(99); }); });
-    return d;
-  });
-  EXPECT_EQ(runLoop(), 0);
-  ASSERT_NE(seen.delegate, nullptr);
-  EXPECT_NE(seen.window, nullptr);
-  EXPECT_EQ(seen.title, KIV_APP_NAME);
-  EXPECT_TRUE(seen.menuActions.contains(QString("Quit ") + KIV_APP_NAME))
-      << seen.menuActions.join(",").toStdString();
-}
+  // If closing does not end the loop, a late timer ends it with a telling status.
+  LoopRun r =
+      runLoop<AppDelegate>([] { QTimer::singleShot(10000, [] { QCoreApplication::exit(99); }); });
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.window, nullptr);
+  EXPECT_EQ(r.title, KIV_APP_NAME);
+  EXPECT_TRUE(r.actions.contains(QString("Quit ") + KIV_APP_NAME))
+      << r.actions.join(",").toStdString();
 
-TEST(ApplicationShell, LoopKeepsRunningWhenTheDelegateSaysNo) {
   struct StayingDelegate : AppDelegate {
     bool applicationShouldTerminateAfterLastWindowClosed(NSApplication*) override { return false; }
   };
-  UseBuiltBundle bundle;
-  kiv::platform::registerApplicationDelegate([]() -> NSApplicationDelegate* {
-    auto* d = new StayingDelegate();
-    closeWindowOnceShown(d, [] {
-      QTimer::singleShot(300, [] {
-        seen.stillRunningAfterClose = true;
-        QCoreApplication::exit(7);
-      });
-    });
-    return d;
-  });
-  EXPECT_EQ(runLoop(), 7);
-  EXPECT_TRUE(seen.stillRunningAfterClose);
+  r = runLoop<StayingDelegate>([] { QTimer::singleShot(300, [] { QCoreApplication::exit(7); }); });
+  EXPECT_EQ(r.status, 7) << "the loop must keep running when the delegate says no";
 }
 
 TEST(ApplicationShell, AppDelegateAnswersAndHoldsItsWindowWithoutOwningIt) {
   AppDelegate d;
-  EXPECT_EQ(d.window(), nullptr);
   EXPECT_TRUE(d.applicationShouldTerminateAfterLastWindowClosed(nullptr));
   auto* fake = reinterpret_cast<NSWindow*>(&d); // never dereferenced: the setter only stores
   d.setWindow(fake);
-  EXPECT_EQ(d.window(), fake);
   d.applicationDidFinishLaunching(nullptr);
   EXPECT_EQ(d.window(), fake);
   d.setWindow(nullptr);
@@ -181,15 +141,11 @@ TEST(ApplicationShell, AppDelegateAnswersAndHoldsItsWindowWithoutOwningIt) {
 }
 
 TEST(ApplicationShell, BuiltApplicationEndsCleanlyOnTermination) {
-  std::vector<std::string> env = baseEnvironment();
-  env.push_back("QT_QPA_PLATFORM=offscreen");
   std::string err;
   bool reachedLoop = false;
-  int status = runChild(KIV_APP_EXECUTABLE, env, err, [&](pid_t pid) {
-    for (int i = 0; i < 600 && !reachedLoop; ++i) {
-      reachedLoop = catchesSigterm(pid);
-      if (!reachedLoop) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+  int status = runApp({"QT_QPA_PLATFORM=offscreen"}, err, [&](pid_t pid) {
+    for (int i = 0; i < 600 && !(reachedLoop = catchesSigterm(pid)); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
     kill(pid, SIGTERM);
   });
   EXPECT_TRUE(reachedLoop) << err;
@@ -197,30 +153,18 @@ TEST(ApplicationShell, BuiltApplicationEndsCleanlyOnTermination) {
   EXPECT_EQ(WEXITSTATUS(status), 0) << err;
 }
 
+// No display, a display that does not answer, a platform Qt cannot start (Qt's fatal error):
+// each gives one line and status 1, never an abort.
 TEST(ApplicationShell, WithoutADisplayTheApplicationSaysSoAndFails) {
-  std::string err;
-  int status = runChild(KIV_APP_EXECUTABLE, baseEnvironment(), err);
-  ASSERT_TRUE(WIFEXITED(status)) << err;
-  EXPECT_EQ(WEXITSTATUS(status), 1);
-  EXPECT_EQ(err.find(KIV_APP_NAME ": cannot start: no usable display"), 0u) << err;
-  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-
-  // A display that does not answer: still one line and status 1, not an abort.
-  std::vector<std::string> env = baseEnvironment();
-  env.push_back("DISPLAY=:97");
-  env.push_back("QT_QPA_PLATFORM=xcb");
-  status = runChild(KIV_APP_EXECUTABLE, env, err);
-  ASSERT_TRUE(WIFEXITED(status)) << err;
-  EXPECT_EQ(WEXITSTATUS(status), 1);
-  EXPECT_EQ(err.find(KIV_APP_NAME ": cannot start: no usable display"), 0u) << err;
-  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-
-  // A platform Qt cannot start: Qt's fatal error becomes the same single line, not an abort.
-  env = baseEnvironment();
-  env.push_back("QT_QPA_PLATFORM=no-such-platform");
-  status = runChild(KIV_APP_EXECUTABLE, env, err);
-  ASSERT_TRUE(WIFEXITED(status)) << err;
-  EXPECT_EQ(WEXITSTATUS(status), 1);
-  EXPECT_EQ(err.find(KIV_APP_NAME ": cannot start: no usable display ("), 0u) << err;
-  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  const std::vector<std::vector<std::string>> cases = {
+      {}, {"DISPLAY=:97", "QT_QPA_PLATFORM=xcb"}, {"QT_QPA_PLATFORM=no-such-platform"}};
+  for (const auto& env : cases) {
+    SCOPED_TRACE(env.empty() ? "no display" : env.back());
+    std::string err;
+    int status = runApp(env, err);
+    ASSERT_TRUE(WIFEXITED(status)) << err;
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(err.find(KIV_APP_NAME ": cannot start: no usable display ("), 0u) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  }
 }

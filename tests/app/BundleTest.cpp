@@ -10,67 +10,59 @@ namespace fs = std::filesystem;
 using namespace kiv::platform;
 
 namespace {
-
 const char* kPlist = R"(<?xml version="1.0" encoding="UTF-8"?>
-<plist version="1.0">
-<dict>
-	<key>CFBundleName</key>
-	<string>Sample &amp; Co</string>
-	<key>Nested</key>
-	<dict><key>CFBundleIdentifier</key><string>wrong.level</string></dict>
-	<key>LSFlag</key>
-	<true/>
-	<key>Count</key>
-	<integer>42</integer>
-	<key>List</key>
-	<array><string>CFBundleExecutable</string></array>
-	<key>CFBundleExecutable</key>
-	<string>Sample</string>
-</dict>
-</plist>
+<plist version="1.0"><dict>
+  <key>CFBundleName</key><string>Sample &amp; Co</string>
+  <key>Nested</key><dict><key>CFBundleIdentifier</key><string>wrong.level</string></dict>
+  <key>LSFlag</key><true/>
+  <key>Count</key><integer>42</integer>
+  <key>List</key><array><string>CFBundleExecutable</string></array>
+  <key>CFBundleExecutable</key><string>Sample</string>
+</dict></plist>
 )";
-
 } // namespace
 
-TEST(Bundle, ReadsTopLevelInfoValues) {
+TEST(Bundle, ReadsTopLevelInfoValuesOnly) {
   kivtest::TempDir dir;
-  fs::path bundle = dir.path() / "Sample.app";
   dir.write("Sample.app/Contents/Info.plist", kPlist);
-  std::string b = bundle.string();
-
-  EXPECT_EQ(bundleInfoValue(b, "CFBundleName"), "Sample & Co");
-  EXPECT_EQ(bundleInfoValue(b, "CFBundleExecutable"), "Sample");
-  EXPECT_EQ(bundleInfoValue(b, "LSFlag"), "true");
-  EXPECT_EQ(bundleInfoValue(b, "Count"), "42");
-  // Keys of nested dictionaries, arrays and missing keys give nothing.
-  EXPECT_EQ(bundleInfoValue(b, "CFBundleIdentifier"), std::nullopt);
-  EXPECT_EQ(bundleInfoValue(b, "List"), std::nullopt);
-  EXPECT_EQ(bundleInfoValue(b, "Missing"), std::nullopt);
-  EXPECT_EQ(bundleResourcesPath(b), (bundle / "Contents" / "Resources").string());
-}
-
-TEST(Bundle, BrokenOrMissingPlistHasNoValues) {
-  kivtest::TempDir dir;
   dir.write("Bad.app/Contents/Info.plist", "<plist><dict><key>CFBundleName</key><str");
-  EXPECT_EQ(bundleInfoValue((dir.path() / "Bad.app").string(), "CFBundleName"), std::nullopt);
-  EXPECT_EQ(bundleInfoValue((dir.path() / "None.app").string(), "CFBundleName"), std::nullopt);
-  EXPECT_EQ(bundleInfoValue("", "CFBundleName"), std::nullopt);
-  EXPECT_EQ(bundleResourcesPath((dir.path() / "Plain").string()),
-            (dir.path() / "Plain" / "Resources").string());
+  const std::string sample = (dir.path() / "Sample.app").string();
+  const std::string bad = (dir.path() / "Bad.app").string(),
+                    none = (dir.path() / "None.app").string();
+  // Keys of nested dictionaries and arrays, missing keys, broken or missing lists: no value.
+  const struct {
+    std::string bundle;
+    const char* key;
+    std::optional<std::string> value;
+  } rows[] = {{sample, "CFBundleName", "Sample & Co"},
+              {sample, "CFBundleExecutable", "Sample"},
+              {sample, "LSFlag", "true"},
+              {sample, "Count", "42"},
+              {sample, "CFBundleIdentifier", {}},
+              {sample, "List", {}},
+              {sample, "Missing", {}},
+              {bad, "CFBundleName", {}},
+              {none, "CFBundleName", {}},
+              {"", "CFBundleName", {}}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.bundle + " " + row.key);
+    EXPECT_EQ(bundleInfoValue(row.bundle, row.key), row.value);
+  }
+  EXPECT_EQ(bundleResourcesPath(sample), sample + "/Contents/Resources");
+  EXPECT_EQ(bundleResourcesPath(dir.str() + "/Plain"), dir.str() + "/Plain/Resources");
 }
 
 TEST(Bundle, MainBundleOfAProgramOutsideABundleIsItsFolder) {
-  fs::path exe = executablePath();
-  ASSERT_TRUE(fs::exists(exe));
+  const fs::path exe = executablePath();
   EXPECT_EQ(exe.filename(), "test_app");
   EXPECT_EQ(mainBundlePath(), exe.parent_path().string());
   EXPECT_EQ(mainBundleResourcesPath(), (exe.parent_path() / "Resources").string());
 
   kivtest::TempDir dir;
   dir.write("Other.app/Contents/Info.plist", kPlist);
-  setMainBundlePath((dir.path() / "Other.app").string());
+  setMainBundlePath(dir.str() + "/Other.app");
   EXPECT_EQ(mainBundleInfoValue("CFBundleExecutable"), "Sample");
-  EXPECT_EQ(mainBundleResourcesPath(), (dir.path() / "Other.app/Contents/Resources").string());
+  EXPECT_EQ(mainBundleResourcesPath(), dir.str() + "/Other.app/Contents/Resources");
   setMainBundlePath("");
   EXPECT_EQ(mainBundlePath(), exe.parent_path().string());
 }

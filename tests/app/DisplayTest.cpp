@@ -16,23 +16,18 @@ using kivtest::ScopedEnv;
 namespace {
 
 // A listening local socket, standing in for a display server; '@' starts an abstract name.
-class FakeServer {
-public:
-  explicit FakeServer(const std::string& path) {
-    fd_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
+struct FakeServer {
+  explicit FakeServer(const std::string& path) : fd(::socket(AF_UNIX, SOCK_STREAM, 0)) {
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
     std::memcpy(addr.sun_path, path.data(), path.size());
     if (path[0] == '@') addr.sun_path[0] = '\0';
     socklen_t len = offsetof(sockaddr_un, sun_path) + path.size();
-    ok_ = ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), len) == 0 && ::listen(fd_, 4) == 0;
+    ok = ::bind(fd, reinterpret_cast<sockaddr*>(&addr), len) == 0 && ::listen(fd, 4) == 0;
   }
-  ~FakeServer() { ::close(fd_); }
-  bool ok() const { return ok_; }
-
-private:
-  int fd_ = -1;
-  bool ok_ = false;
+  ~FakeServer() { ::close(fd); }
+  int fd;
+  bool ok = false;
 };
 
 } // namespace
@@ -44,38 +39,33 @@ TEST(Display, FoundOnlyWhenAServerAnswersOrThePlatformNeedsNone) {
   ScopedEnv wayland("WAYLAND_DISPLAY", std::nullopt);
   ScopedEnv x("DISPLAY", std::nullopt);
   EXPECT_FALSE(hasDisplay());
-
   {
     ScopedEnv p("QT_QPA_PLATFORM", std::string("offscreen"));
     EXPECT_TRUE(hasDisplay());
   }
-
-  // X displays: a display number nobody serves, then one served on its abstract socket.
-  // Another process may hold a number: take the first free one from a per-process start.
+  // X: a display number nobody serves, then served on its abstract socket. Another process may
+  // hold a number: take the first free one from a per-process start.
   int number = 3000 + static_cast<int>(getpid() % 20000);
-  for (int i = 0; i < 100 && !FakeServer("@/tmp/.X11-unix/X" + std::to_string(number)).ok(); ++i)
+  for (int i = 0; i < 100 && !FakeServer("@/tmp/.X11-unix/X" + std::to_string(number)).ok; ++i)
     ++number;
   {
     ScopedEnv d("DISPLAY", ":" + std::to_string(number) + ".0");
     EXPECT_FALSE(hasDisplay());
     FakeServer server("@/tmp/.X11-unix/X" + std::to_string(number));
-    ASSERT_TRUE(server.ok());
+    ASSERT_TRUE(server.ok);
     EXPECT_TRUE(hasDisplay());
     ScopedEnv p("QT_QPA_PLATFORM", std::string("xcb"));
     EXPECT_TRUE(hasDisplay());
-  }
-  {
-    ScopedEnv d("DISPLAY", std::string(":"));
+    ScopedEnv bad("DISPLAY", std::string(":"));
     EXPECT_FALSE(hasDisplay());
     ScopedEnv remote("DISPLAY", std::string("otherhost:0"));
     EXPECT_TRUE(hasDisplay()); // trusted: not probed
   }
-
   // Wayland: a socket in the runtime folder.
   ScopedEnv w("WAYLAND_DISPLAY", std::string("wl-test"));
   EXPECT_FALSE(hasDisplay());
   FakeServer server((runtime.path() / "wl-test").string());
-  ASSERT_TRUE(server.ok());
+  ASSERT_TRUE(server.ok);
   EXPECT_TRUE(hasDisplay());
   ScopedEnv p("QT_QPA_PLATFORM", std::string("xcb")); // xcb asked for, and no X display
   EXPECT_FALSE(hasDisplay());
