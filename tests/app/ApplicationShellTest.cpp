@@ -7,27 +7,20 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QProcess>
 #include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <fcntl.h>
 #include <fstream>
-#include <spawn.h>
-#include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <vector>
-
-extern char** environ;
 
 namespace {
 
 struct LoopRun {
   int status = -1;
-  QWidget* window = nullptr;
   QString title;
   QStringList actions;
 };
@@ -49,7 +42,6 @@ template <class D> LoopRun runLoop(void (*after)()) {
       if (!w || !w->isVisible()) return;
       poll->stop();
       poll->deleteLater();
-      run.window = w;
       run.title = w->windowTitle();
       for (QAction* a : w->findChildren<QAction*>())
         run.actions << a->text();
@@ -63,41 +55,28 @@ template <class D> LoopRun runLoop(void (*after)()) {
   static char* argv[] = {name, nullptr};
   run.status = NSApplicationMain(1, argv);
   kiv::platform::setMainBundlePath("");
-  kiv::platform::registerApplicationDelegate(
-      []() -> NSApplicationDelegate* { return new AppDelegate(); });
   return run;
 }
 
 // Runs the built application with this process's environment less its display variables, plus
-// `extra`; returns the wait status and fills `err` with its standard error.
-int runApp(const std::vector<std::string>& extra, std::string& err,
-           std::function<void(pid_t)> whileRunning = nullptr) {
-  std::vector<std::string> env = extra;
-  for (char** e = environ; *e; ++e) {
-    std::string s = *e;
-    if (s.rfind("DISPLAY=", 0) && s.rfind("WAYLAND_DISPLAY=", 0) && s.rfind("QT_QPA_PLATFORM=", 0))
-      env.push_back(s);
-  }
-  std::vector<char*> envp;
-  for (auto& e : env)
-    envp.push_back(e.data());
-  envp.push_back(nullptr);
-  kivtest::TempDir dir;
-  const std::string errPath = (dir.path() / "stderr").string();
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0600);
-  char* argv[] = {const_cast<char*>(KIV_APP_EXECUTABLE), nullptr};
-  pid_t pid;
-  int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv, envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) return -1;
-  if (whileRunning) whileRunning(pid);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  err = kivtest::readFile(errPath);
-  return status;
+// `extra` ("NAME=value").
+struct Child {
+  bool exited; // by itself, within a minute
+  int status;
+  std::string err;
+};
+Child runApp(const QStringList& extra, std::function<void(qint64)> whileRunning = nullptr) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    env.remove(name);
+  for (const QString& e : extra)
+    env.insert(e.section('=', 0, 0), e.section('=', 1));
+  QProcess p;
+  p.setProcessEnvironment(env);
+  p.start(KIV_APP_EXECUTABLE, {});
+  if (p.waitForStarted() && whileRunning) whileRunning(p.processId());
+  const bool exited = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit;
+  return {exited, p.exitCode(), p.readAllStandardError().toStdString()};
 }
 
 // True once `pid` has a handler for SIGTERM, that is, once the application loop is set up.
@@ -117,7 +96,6 @@ TEST(ApplicationShell, ClosingTheMainWindowEndsTheLoopWithStatusZero) {
   LoopRun r =
       runLoop<AppDelegate>([] { QTimer::singleShot(10000, [] { QCoreApplication::exit(99); }); });
   EXPECT_EQ(r.status, 0);
-  EXPECT_NE(r.window, nullptr);
   EXPECT_EQ(r.title, KIV_APP_NAME);
   EXPECT_TRUE(r.actions.contains(QString("Quit ") + KIV_APP_NAME))
       << r.actions.join(",").toStdString();
@@ -141,30 +119,27 @@ TEST(ApplicationShell, AppDelegateAnswersAndHoldsItsWindowWithoutOwningIt) {
 }
 
 TEST(ApplicationShell, BuiltApplicationEndsCleanlyOnTermination) {
-  std::string err;
   bool reachedLoop = false;
-  int status = runApp({"QT_QPA_PLATFORM=offscreen"}, err, [&](pid_t pid) {
+  Child c = runApp({"QT_QPA_PLATFORM=offscreen"}, [&](qint64 pid) {
     for (int i = 0; i < 600 && !(reachedLoop = catchesSigterm(pid)); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     kill(pid, SIGTERM);
   });
-  EXPECT_TRUE(reachedLoop) << err;
-  ASSERT_TRUE(WIFEXITED(status)) << err;
-  EXPECT_EQ(WEXITSTATUS(status), 0) << err;
+  EXPECT_TRUE(reachedLoop) << c.err;
+  EXPECT_TRUE(c.exited) << c.err;
+  EXPECT_EQ(c.status, 0) << c.err;
 }
 
 // No display, a display that does not answer, a platform Qt cannot start (Qt's fatal error):
 // each gives one line and status 1, never an abort.
 TEST(ApplicationShell, WithoutADisplayTheApplicationSaysSoAndFails) {
-  const std::vector<std::vector<std::string>> cases = {
-      {}, {"DISPLAY=:97", "QT_QPA_PLATFORM=xcb"}, {"QT_QPA_PLATFORM=no-such-platform"}};
-  for (const auto& env : cases) {
-    SCOPED_TRACE(env.empty() ? "no display" : env.back());
-    std::string err;
-    int status = runApp(env, err);
-    ASSERT_TRUE(WIFEXITED(status)) << err;
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_EQ(err.find(KIV_APP_NAME ": cannot start: no usable display ("), 0u) << err;
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  for (const QStringList& env : {QStringList{}, QStringList{"DISPLAY=:97", "QT_QPA_PLATFORM=xcb"},
+                                 QStringList{"QT_QPA_PLATFORM=no-such-platform"}}) {
+    SCOPED_TRACE(env.join(" ").toStdString());
+    Child c = runApp(env);
+    EXPECT_TRUE(c.exited) << c.err;
+    EXPECT_EQ(c.status, 1);
+    EXPECT_EQ(c.err.find(KIV_APP_NAME ": cannot start: no usable display ("), 0u) << c.err;
+    EXPECT_EQ(std::count(c.err.begin(), c.err.end(), '\n'), 1) << c.err;
   }
 }
