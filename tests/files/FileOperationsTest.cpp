@@ -2,13 +2,16 @@
 #include "KivMisc.h"
 #include "KivMisc_Frameworks.h"
 #include "TestSupport.h"
+#include "WinFSRef.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <gio/gio.h>
 
 #include <chrono>
 #include <cstring>
+#include <memory>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <thread>
@@ -18,62 +21,72 @@ namespace fs = std::filesystem;
 using kivtest::ScopedEnv;
 using kivtest::StderrCapture;
 using kivtest::TempDir;
+using testing::ElementsAre;
+using testing::HasSubstr;
 
 namespace {
 
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
+// What a look-up leaves in a buffer of exactly maxLen + 1 bytes; "-1:" and the rest on refusal.
+std::string folder(short (*lookUp)(char*, short), size_t maxLen) {
+  std::vector<char> buf(maxLen + 1, 'x');
+  short status = lookUp(buf.data(), short(maxLen));
+  std::string text(buf.data(), strnlen(buf.data(), buf.size()));
+  return status == 0 ? text : std::to_string(status) + ":" + text;
 }
 
-// A folder on a file system other than the one of `near` (created), or an empty path.
-fs::path folderOnOtherFileSystem(const fs::path& near) {
-  struct stat a, b;
-  if (stat(near.c_str(), &a) != 0) return {};
-  for (const char* base : {"/dev/shm", "/run/user", "/tmp", "/var/tmp"}) {
-    if (stat(base, &b) != 0 || b.st_dev == a.st_dev || access(base, W_OK) != 0) continue;
-    std::string tmpl = std::string(base) + "/kivfiles-XXXXXX";
-    if (mkdtemp(tmpl.data())) return tmpl;
-  }
-  return {};
+std::string byCode(short code) {
+  char buf[255] = "untouched";
+  int status = GetUnifiedFolderType(code, buf);
+  return status == 0 ? buf : std::to_string(status) + ":" + buf;
 }
 
 } // namespace
 
 TEST(FileOperations, StandardFolders) {
   TempDir t;
-  t.write("cfg/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n");
-  ScopedEnv home("HOME", (t.path() / "home").string());
-  ScopedEnv cfg("XDG_CONFIG_HOME", (t.path() / "cfg/").string());
-  ScopedEnv data("XDG_DATA_HOME", (t.path() / "data").string());
+  t.write("cfg/user-dirs.dirs",
+          "XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\nXDG_DESKTOP_DIR=\"$HOME/Bureau\"\n");
+  fs::create_directories(t.path() / "home/Bureau");
+  ScopedEnv home("HOME", t.str() + "/home");
+  ScopedEnv cfg("XDG_CONFIG_HOME", t.str() + "/cfg/");
+  ScopedEnv data("XDG_DATA_HOME", t.str() + "/data");
+  std::string docs = t.str() + "/home/Papers", config = t.str() + "/cfg";
+  EXPECT_EQ(docs, folder(GetDocumentsPath, docs.size()));
+  EXPECT_EQ("-1:", folder(GetDocumentsPath, docs.size() - 1)) << "a refusal empties the buffer";
+  EXPECT_EQ(t.str() + "/data", folder(GetAppSupportPath, 511));
+  EXPECT_EQ(config, folder(GetUserPrefsPath, config.size()));
+  EXPECT_EQ("-1:", folder(GetUserPrefsPath, config.size() - 1));
 
-  std::string docs = (t.path() / "home/Papers").string();
-  std::vector<char> buf(docs.size() + 1, 'x');
-  ASSERT_EQ(0, GetDocumentsPath(buf.data(), short(docs.size()))) << "exactly maxLen is accepted";
-  EXPECT_EQ(docs, buf.data());
-  EXPECT_EQ(-1, GetDocumentsPath(buf.data(), short(docs.size() - 1)));
-  EXPECT_EQ(0, buf[0]) << "refused paths leave the destination empty";
+  // Folder codes: 1 preferences (the same folder), 2 desktop, 3 temporary; others refused.
+  const std::pair<short, std::string> codes[] = {{1, config},
+                                                 {2, t.str() + "/home/Bureau"},
+                                                 {3, fs::canonical(fs::temp_directory_path())},
+                                                 {4, "-1:untouched"}};
+  for (auto& [code, expected] : codes)
+    EXPECT_EQ(expected, byCode(code)) << code;
+  FSRef ref;
+  EXPECT_EQ(-1, GetUnifiedFolderType(0, &ref));
+  EXPECT_EQ(nsvErr, FSFindFolder(-1, kPreferencesFolderType, false, &ref));
+  char name[] = "settings.xml", path[255];
+  EXPECT_EQ(fnfErr, GetUnifiedFileRef(1, name, &ref)) << "only existing objects";
+  t.write("cfg/settings.xml", "<a/>");
+  ASSERT_EQ(0, GetUnifiedFileRef(1, name, &ref));
+  ASSERT_EQ(0, CFSRefMakePath(&ref, path));
+  EXPECT_EQ(config + "/settings.xml", path);
+  std::string huge(400, 'h');
+  EXPECT_EQ(-1, GetUnifiedFileRef(1, huge.data(), &ref));
 
-  char path[512];
-  ASSERT_EQ(0, GetAppSupportPath(path, 511));
-  EXPECT_EQ((t.path() / "data").string(), path);
-  ASSERT_EQ(0, GetUserPrefsPath(path, 511));
-  char code1[255];
-  ASSERT_EQ(0, GetUnifiedFolderType(1, code1));
-  EXPECT_STREQ(code1, path) << "the same folder as folder code 1";
-  EXPECT_EQ((t.path() / "cfg").string(), path);
-  EXPECT_EQ(-1, GetUserPrefsPath(path, short(std::strlen(path) - 1)));
-
-  // The limit counts UTF-8 bytes, which is what the destination must hold.
-  ScopedEnv accented("XDG_DATA_HOME", "/d\xC3\xA9");
-  EXPECT_EQ(-1, GetAppSupportPath(path, 3));
-  EXPECT_EQ(0, GetAppSupportPath(path, 4));
-  // Relative XDG values are ignored; without them the defaults below HOME apply.
+  ScopedEnv accented("XDG_DATA_HOME", "/d\xC3\xA9"); // the limit counts UTF-8 bytes
+  EXPECT_EQ("-1:", folder(GetAppSupportPath, 3));
+  EXPECT_EQ("/d\xC3\xA9", folder(GetAppSupportPath, 4));
+  // Relative or missing XDG values give the defaults below HOME.
   ScopedEnv relative("XDG_DATA_HOME", "relative/data");
   ScopedEnv noCfg("XDG_CONFIG_HOME", std::nullopt);
-  ASSERT_EQ(0, GetAppSupportPath(path, 511));
-  EXPECT_EQ((t.path() / "home/.local/share").string(), path);
-  ASSERT_EQ(0, GetUserPrefsPath(path, 511));
-  EXPECT_EQ((t.path() / "home/.config").string(), path);
+  EXPECT_EQ(t.str() + "/home/.local/share", folder(GetAppSupportPath, 511));
+  EXPECT_EQ(t.str() + "/home/.config", folder(GetUserPrefsPath, 511));
+  // That folder is missing: reported, and never created even when creation is asked for.
+  EXPECT_EQ(fnfErr, FSFindFolder(kOnSystemDisk, kPreferencesFolderType, true, &ref));
+  EXPECT_FALSE(fs::exists(t.path() / "home/.config"));
 }
 
 TEST(FileOperations, CopyMoveAndRemoveTrees) {
@@ -118,55 +131,61 @@ TEST(FileOperations, NeverDestroysTheSource) {
 
 TEST(FileOperations, FailuresWriteTwoConsoleLines) {
   TempDir t;
-  std::string missing = t.str() + "/missing", dest = t.str() + "/dest";
-  t.write("dest", "existing");
+  std::string missing = t.str() + "/missing", dest = t.write("dest", "existing").string();
   StderrCapture log;
   EXPECT_EQ(-1, doMoveObject(missing.c_str(), dest.c_str()));
-  auto lines = log.entries();
-  ASSERT_EQ(2u, lines.size());
-  EXPECT_TRUE(contains(lines[0], "move failed: No such file or directory")) << lines[0];
-  EXPECT_TRUE(contains(lines[1], "source = \"" + missing + "\"; destination = \"" + dest + "\""))
-      << lines[1];
+  EXPECT_THAT(log.entries(),
+              ElementsAre(HasSubstr("move failed: No such file or directory"),
+                          HasSubstr("source = \"" + missing + "\"; destination = \"" + dest)));
   EXPECT_FALSE(fs::exists(dest)) << "the destination was removed before the move failed";
 
   StderrCapture removal;
   EXPECT_EQ(-1, doRemoveObject(missing.c_str()));
   EXPECT_EQ(-1, doRemoveObject("/"));
-  if (geteuid() != 0) {
-    t.write("locked/inner/x", "x");
-    fs::permissions(t.path() / "locked/inner", fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_EQ(-1, doRemoveObject((t.str() + "/locked").c_str()));
-  }
-  lines = removal.entries();
-  ASSERT_EQ(geteuid() != 0 ? 6u : 4u, lines.size());
-  EXPECT_TRUE(contains(lines[1], "path = \"" + missing + "\"")) << lines[1];
-  EXPECT_TRUE(geteuid() == 0 || contains(lines[4], "Permission denied")) << lines[4];
+  auto lines = removal.entries();
+  ASSERT_EQ(4u, lines.size());
+  EXPECT_THAT(lines[1], HasSubstr("path = \"" + missing + "\""));
+  if (geteuid() == 0) return; // permissions do not stop root
+  t.write("locked/inner/x", "x");
+  fs::permissions(t.path() / "locked/inner", fs::perms::owner_read | fs::perms::owner_exec);
+  StderrCapture denied;
+  EXPECT_EQ(-1, doRemoveObject((t.str() + "/locked").c_str()));
+  EXPECT_THAT(denied.entries(), ElementsAre(HasSubstr("Permission denied"), testing::_));
 }
 
+// The tree goes to a folder on another file system by path and comes back by reference.
 TEST(FileOperations, MoveAcrossFileSystems) {
   TempDir t;
-  fs::path other = folderOnOtherFileSystem(t.path());
+  fs::path other; // a fresh folder on a file system other than the one of `t`
+  struct stat a, b;
+  ASSERT_EQ(0, stat(t.str().c_str(), &a));
+  for (std::string base : {"/dev/shm", "/run/user", "/tmp", "/var/tmp"}) {
+    std::string tmpl = base + "/kivfiles-XXXXXX";
+    if (other.empty() && stat(base.c_str(), &b) == 0 && b.st_dev != a.st_dev &&
+        access(base.c_str(), W_OK) == 0 && mkdtemp(tmpl.data()))
+      other = tmpl;
+  }
   if (other.empty()) GTEST_SKIP() << "no second file system is writable here";
+  std::shared_ptr<void> cleanup(nullptr, [&](void*) { fs::remove_all(other); });
   t.write("tree/sub/leaf", "leaf");
   std::string src = t.str() + "/tree", dst = (other / "tree").string();
-  short result = doMoveObject(src.c_str(), dst.c_str());
-  std::string leaf = kivtest::readFile(other / "tree/sub/leaf");
-  fs::remove_all(other);
-  EXPECT_EQ(0, result);
-  EXPECT_EQ("leaf", leaf);
+  ASSERT_EQ(0, doMoveObject(src.c_str(), dst.c_str()));
+  EXPECT_EQ("leaf", kivtest::readFile(other / "tree/sub/leaf"));
   EXPECT_FALSE(fs::exists(src));
+  FSRef tree, home;
+  ASSERT_EQ(noErr, FSPathMakeRef(reinterpret_cast<const UInt8*>(dst.c_str()), &tree, nullptr));
+  ASSERT_EQ(noErr, FSPathMakeRef(reinterpret_cast<const UInt8*>(t.str().c_str()), &home, nullptr));
+  EXPECT_EQ(noErr, FSMoveObject(&tree, &home, nullptr));
+  EXPECT_FALSE(fs::exists(dst));
+  EXPECT_EQ("leaf", kivtest::readFile(t.path() / "tree/sub/leaf"));
 }
 
 TEST(FileOperations, CountAndLabel) {
   TempDir t;
-  std::string dir = t.str() + "/d", file = dir + "/one";
-  fs::create_directory(dir);
-  EXPECT_EQ(0, GetNumberOfFilesInFolder(dir.c_str()));
-  t.write("d/one", "");
+  std::string dir = t.str() + "/d", file = t.write("d/one", "").string();
   t.write("d/.hidden", "");
-  for (int i = 0; i < 10; ++i)
-    t.write("d/sub/f" + std::to_string(i), "");
-  EXPECT_EQ(3, GetNumberOfFilesInFolder(dir.c_str()));
+  t.write("d/sub/f", "");
+  EXPECT_EQ(3, GetNumberOfFilesInFolder(dir.c_str())) << "hidden counted, subfolder not entered";
   EXPECT_EQ(0, GetNumberOfFilesInFolder(file.c_str()));
   EXPECT_EQ(0, GetNumberOfFilesInFolder((dir + "/none").c_str()));
 

@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QTimer>
 
-#include <cstring>
 #include <functional>
 
 namespace fs = std::filesystem;
@@ -59,8 +58,7 @@ Answer choose(const std::string& path) {
   };
 }
 
-class FilePanels : public ::testing::Test {
-protected:
+struct FilePanels : ::testing::Test {
   void SetUp() override { ASSERT_TRUE(kiv::platform::ensureGuiApplication()); }
 };
 
@@ -117,8 +115,7 @@ TEST_F(FilePanels, ChooseFileLocation) {
     accept(d);
     return true;
   };
-  char proposed[] = "R\x8Esum\x8E.txt"; // Mac Roman
-  char dest[4096];
+  char proposed[] = "R\x8Esum\x8E.txt", dest[4096]; // Mac Roman
   ASSERT_EQ(0, withDialog(save, [&] { return doChooseFileLocation(proposed, dest); }));
   EXPECT_EQ(QString::fromUtf8("R\xC3\xA9sum\xC3\xA9.txt"), nameField);
   EXPECT_EQ(expected, dest);

@@ -12,15 +12,22 @@ using kivtest::TempDir;
 
 namespace {
 
-const UInt8* u8(const std::string& s) { return reinterpret_cast<const UInt8*>(s.c_str()); }
+OSStatus makeRef(const fs::path& p, FSRef* ref, Boolean* isDir = nullptr) {
+  return FSPathMakeRef(reinterpret_cast<const UInt8*>(p.c_str()), ref, isDir);
+}
+
+// The reference to an object that must exist.
+FSRef refTo(const fs::path& p) {
+  FSRef ref{};
+  EXPECT_EQ(noErr, makeRef(p, &ref)) << p;
+  return ref;
+}
 
 std::string refPath(const FSRef& ref) {
   UInt8 buf[4096];
   if (FSRefMakePath(&ref, buf, sizeof buf) != noErr) return "<error>";
   return reinterpret_cast<char*>(buf);
 }
-
-UInt64 seconds1904(const UTCDateTime& d) { return (UInt64(d.highSeconds) << 32) | d.lowSeconds; }
 
 } // namespace
 
@@ -30,14 +37,14 @@ TEST(FileService, MakeRefAndPath) {
   fs::create_directory_symlink(t.path() / "dir", t.path() / "link");
   FSRef ref;
   Boolean isDir = 7;
-  ASSERT_EQ(noErr, FSPathMakeRef(u8((t.path() / "link/file.txt").string()), &ref, &isDir));
+  ASSERT_EQ(noErr, makeRef(t.path() / "link/file.txt", &ref, &isDir));
   EXPECT_EQ(0, isDir);
   EXPECT_EQ(file.string(), refPath(ref)) << "links resolved to the canonical path";
-  EXPECT_EQ(fnfErr, FSPathMakeRef(u8((t.path() / "missing").string()), &ref, nullptr));
-  EXPECT_EQ(dirNFErr, FSPathMakeRef(u8((file / "below").string()), &ref, nullptr));
+  EXPECT_EQ(fnfErr, makeRef(t.path() / "missing", &ref));
+  EXPECT_EQ(dirNFErr, makeRef(file / "below", &ref));
 
   // The capacity includes the terminator; a short buffer is left empty, never overrun.
-  ASSERT_EQ(noErr, FSPathMakeRef(u8(file.string()), &ref, nullptr));
+  ref = refTo(file);
   size_t len = file.string().size();
   std::vector<UInt8> buf(len + 8, 'x');
   EXPECT_EQ(noErr, FSRefMakePath(&ref, buf.data(), UInt32(len + 1)));
@@ -66,9 +73,7 @@ TEST(FileService, CatalogInfo) {
   struct stat st;
   ASSERT_EQ(0, ::stat(file.c_str(), &st));
 
-  FSRef ref, folder, parent;
-  ASSERT_EQ(noErr, FSPathMakeRef(u8(file.string()), &ref, nullptr));
-  ASSERT_EQ(noErr, FSPathMakeRef(u8((t.path() / "folder").string()), &folder, nullptr));
+  FSRef ref = refTo(file), folder = refTo(t.path() / "folder"), parent;
   FSCatalogInfo info;
   HFSUniStr255 name;
   FSSpec spec;
@@ -76,13 +81,12 @@ TEST(FileService, CatalogInfo) {
   EXPECT_EQ(0, info.nodeFlags & kFSNodeIsDirectoryMask);
   EXPECT_EQ(1000u, info.dataLogicalSize);
   EXPECT_EQ(0640, info.permissions.mode & 07777);
-  EXPECT_EQ(UInt64(st.st_mtim.tv_sec) + 2082844800u, seconds1904(info.contentModDate));
-  EXPECT_EQ(8, name.length);
-  EXPECT_EQ('d', name.unicode[0]);
-  EXPECT_EQ(0, std::memcmp(spec.name,
-                           "\x08"
-                           "data.bin",
-                           9));
+  const UTCDateTime& mod = info.contentModDate;
+  EXPECT_EQ(UInt64(st.st_mtim.tv_sec) + 2082844800u,
+            (UInt64(mod.highSeconds) << 32) | mod.lowSeconds)
+      << "seconds since 1904";
+  EXPECT_EQ(std::u16string(u"data.bin"), std::u16string(name.unicode, name.unicode + name.length));
+  EXPECT_EQ("\010data.bin", std::string(reinterpret_cast<char*>(spec.name), 9));
   EXPECT_EQ((t.path() / "folder").string(), refPath(parent));
 
   ASSERT_EQ(noErr,
@@ -100,8 +104,7 @@ TEST(FileService, CatalogInfo) {
 TEST(FileService, SetCatalogInfo) {
   TempDir t;
   fs::path file = t.write("f.txt", "x");
-  FSRef ref;
-  ASSERT_EQ(noErr, FSPathMakeRef(u8(file.string()), &ref, nullptr));
+  FSRef ref = refTo(file);
   FSCatalogInfo info;
   ASSERT_EQ(noErr,
             FSGetCatalogInfo(&ref, kFSCatInfoGettableInfo, &info, nullptr, nullptr, nullptr));
@@ -129,10 +132,7 @@ TEST(FileService, MoveObject) {
   fs::path file = t.write("a/file.txt", "payload");
   fs::create_directory(t.path() / "b");
   t.write("c/file.txt", "other");
-  FSRef src, b, c, moved;
-  ASSERT_EQ(noErr, FSPathMakeRef(u8(file.string()), &src, nullptr));
-  ASSERT_EQ(noErr, FSPathMakeRef(u8((t.path() / "b").string()), &b, nullptr));
-  ASSERT_EQ(noErr, FSPathMakeRef(u8((t.path() / "c").string()), &c, nullptr));
+  FSRef src = refTo(file), b = refTo(t.path() / "b"), c = refTo(t.path() / "c"), moved;
   EXPECT_EQ(dupFNErr, FSMoveObject(&src, &c, nullptr)) << "an existing name is not replaced";
   EXPECT_EQ("other", kivtest::readFile(t.path() / "c/file.txt"));
   EXPECT_EQ(dirNFErr, FSMoveObject(&b, &src, nullptr));

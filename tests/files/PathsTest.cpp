@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -11,35 +12,29 @@ std::string pascal(const unsigned char* p) {
   return std::string(reinterpret_cast<const char*>(p + 1), p[0]);
 }
 
+std::string pair(const char* a, const char* b) { return std::string(a) + "|" + b; }
+
 } // namespace
 
 TEST(Paths, LeafNameAndSplitting) {
-  // path, leaf, GetParentPath parent and name
-  const char* rows[][4] = {{"/a/b/c.txt", "c.txt", "/a/b", "c.txt"},
-                           {"/a/b/", "", "/a/b", ""},
-                           {"name", "name", "", "ame"},
-                           {"/name", "/name", "", "name"},
-                           {"", "", "", ""}};
+  // path; leaf; GetParentPath parent and name; GetFileNameAndPath folder and name
+  const char* rows[][6] = {{"/a/b/c.txt", "c.txt", "/a/b", "c.txt", "/a/b/", "c.txt"},
+                           {"/a/b/", "", "/a/b", "", "/a/b/", ""},
+                           {"name", "name", "", "ame", "", "name"},
+                           {"/name", "/name", "", "name", "/", "name"},
+                           {"", "", "", "", "", ""}};
   for (auto& r : rows) {
-    char leaf[64], parent[64], name[64];
+    SCOPED_TRACE(r[0]);
+    char leaf[64], parent[64], name[64], full[64], folder[64], name2[64];
     EXPECT_EQ(0, CFSGetNameFromPath(r[0], leaf));
     GetParentPath(r[0], parent, name);
-    EXPECT_STREQ(r[1], leaf) << r[0];
-    EXPECT_STREQ(r[2], parent) << r[0];
-    EXPECT_STREQ(r[3], name) << r[0];
+    GetFileNameAndPath(std::strcpy(full, r[0]), folder, name2);
+    EXPECT_EQ(std::vector<std::string>(r + 1, r + 6),
+              (std::vector<std::string>{leaf, parent, name, folder, name2}));
   }
   unsigned char p[256];
   CFSGetNameFromPath(("/d/" + std::string(400, 'n')).c_str(), p);
   EXPECT_EQ(255, p[0]) << "a Pascal string holds at most 255 bytes";
-
-  char folder[64], name[64];
-  char full[] = "/a/b/c.txt", empty[] = "";
-  GetFileNameAndPath(full, folder, name);
-  EXPECT_STREQ("/a/b/", folder);
-  EXPECT_STREQ("c.txt", name);
-  GetFileNameAndPath(empty, folder, name);
-  EXPECT_STREQ("", folder);
-  EXPECT_STREQ("", name);
 
   // A destination may be the source buffer itself, and the name output may be null.
   char inPlace[] = "/one/two/three";
@@ -47,6 +42,7 @@ TEST(Paths, LeafNameAndSplitting) {
   EXPECT_STREQ("/one/two", inPlace);
 }
 
+// The size counts the terminator; what does not fit leaves empty outputs and nothing beyond.
 TEST(Paths, BoundedFormsNeverOverrun) {
   char buf[8];
   std::memset(buf, 'x', sizeof buf);
@@ -57,23 +53,17 @@ TEST(Paths, BoundedFormsNeverOverrun) {
   EXPECT_EQ(0, buf[0]);
   EXPECT_EQ('x', buf[7]);
 
-  char f[4], n[4], longer[] = "/abcd/e";
+  char f[4], n[4], longer[] = "/abcd/e", out[6], ext[] = "long.ext";
   GetFileNameAndPath(longer, f, n, 4);
-  EXPECT_STREQ("", f);
-  EXPECT_STREQ("", n);
+  EXPECT_EQ("|", pair(f, n));
   GetParentPath("/ab/cde", f, n, 4);
-  EXPECT_STREQ("/ab", f);
-  EXPECT_STREQ("cde", n);
+  EXPECT_EQ("/ab|cde", pair(f, n));
   GetParentPath("/ab/cdef", f, n, 4);
-  EXPECT_STREQ("", f);
-  EXPECT_STREQ("", n);
-
-  char out[6];
+  EXPECT_EQ("|", pair(f, n));
   BuildPath("/ab", "c", out, 6);
   EXPECT_STREQ("/ab/c", out);
   BuildPath("/ab", "cd", out, 6);
   EXPECT_STREQ("", out);
-  char ext[] = "long.ext";
   GetCNameWithoutExt(ext, out, 5);
   EXPECT_STREQ("long", out);
   GetCNameWithoutExt(ext, out, 4);
@@ -97,13 +87,11 @@ TEST(Paths, JoiningAndExtensions) {
                            {"noext", "noext", "noext"},
                            {"", "", ""}};
   for (auto& e : exts) {
-    unsigned char in[256], pout[256];
-    in[0] = static_cast<unsigned char>(std::strlen(e[0]));
+    unsigned char in[256] = {static_cast<unsigned char>(std::strlen(e[0]))}, pout[256];
+    char cin[64], cout[64];
     std::memcpy(in + 1, e[0], in[0]);
     GetPNameWithoutExt(in, pout);
-    char cin[64], cout[64];
-    std::strcpy(cin, e[0]);
-    GetCNameWithoutExt(cin, cout);
+    GetCNameWithoutExt(std::strcpy(cin, e[0]), cout);
     EXPECT_EQ(e[1], pascal(pout)) << e[0];
     EXPECT_STREQ(e[2], cout) << e[0];
   }
