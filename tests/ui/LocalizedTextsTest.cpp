@@ -14,77 +14,68 @@
 using kiv::ui::localizedString;
 using kivtest::ScopedEnv;
 
-namespace {
-
-std::string cText(short first, short second) {
-  char buffer[255];
-  GetCocoaCString(buffer, first, second, 99);
-  return buffer;
-}
-
-// The text of CARBON_STR_128_1 under the given language settings.
-std::string untitledIn(const char* language, const char* locale = "C.UTF-8") {
-  ScopedEnv all("LC_ALL", locale);
-  ScopedEnv lang("LANGUAGE", language);
-  return localizedString("CARBON_STR_128_1");
-}
-
-} // namespace
-
 TEST(LocalizedStrings, LanguageAndKeyRules) {
-  EXPECT_EQ(untitledIn("de"), "Ohne Titel");
-  EXPECT_EQ(untitledIn("en"), "Untitled");
-  EXPECT_EQ(untitledIn("fr:de:en"), "Ohne Titel") << "first language with a catalog";
-  EXPECT_EQ(untitledIn("fr"), "CARBON_STR_128_1");
-  EXPECT_EQ(untitledIn("de", "C"), "CARBON_STR_128_1") << "the C locale ignores LANGUAGE";
-
-  ScopedEnv all("LC_ALL", "C.UTF-8");
-  ScopedEnv language("LANGUAGE", "de");
-  EXPECT_EQ(localizedString("KIV_ALERT_STRING_9"), "KIV_ALERT_STRING_9") << "only in en";
-  // gettext would answer the empty key with the catalog header.
-  EXPECT_EQ(localizedString(""), "");
-  EXPECT_EQ(localizedString(nullptr), "");
+  const struct {
+    const char *language, *locale, *key, *expected;
+  } rows[] = {
+      {"de", "C.UTF-8", "CARBON_STR_128_1", "Ohne Titel"},
+      {"en", "C.UTF-8", "CARBON_STR_128_1", "Untitled"},
+      {"fr:de:en", "C.UTF-8", "CARBON_STR_128_1", "Ohne Titel"}, // first language with a catalog
+      {"fr", "C.UTF-8", "CARBON_STR_128_1", "CARBON_STR_128_1"},
+      {"de", "C", "CARBON_STR_128_1", "CARBON_STR_128_1"}, // the C locale ignores LANGUAGE
+      {"de", "C.UTF-8", "KIV_ALERT_STRING_9", "KIV_ALERT_STRING_9"}, // only in en
+      {"de", "C.UTF-8", "", ""}, // gettext would answer the empty key with the catalog header
+      {"de", "C.UTF-8", nullptr, ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.language) + " " + row.locale + " " + (row.key ? row.key : "null"));
+    ScopedEnv all("LC_ALL", row.locale);
+    ScopedEnv language("LANGUAGE", row.language);
+    EXPECT_EQ(localizedString(row.key), row.expected);
+  }
 }
 
 // The catalogs the application ships, found through its bundle; the lookup follows a change of
 // main bundle and comes back.
 TEST(LocalizedStrings, ApplicationCatalogs) {
   ScopedEnv all("LC_ALL", "C.UTF-8");
+  ScopedEnv language("LANGUAGE", "de");
   kiv::platform::setMainBundlePath(KIV_APP_BUNDLE_DIR);
+  EXPECT_EQ(localizedString("KIV_ALERT_STRING_1_Title"), "Öffnen fehlgeschlagen");
   for (const char* lang : {"en", "de"}) {
     ScopedEnv language("LANGUAGE", lang);
     for (const char* key : {"KIV_ALERT_STRING_2", "KIV_ALERT_STRING_2_Title",
                             "KIV_ALERT_STRING_2_OK", "KIV_ALERT_STRING_2_Cancel"})
       EXPECT_NE(localizedString(key), key) << lang;
   }
-  {
-    ScopedEnv language("LANGUAGE", "de");
-    EXPECT_EQ(localizedString("KIV_ALERT_STRING_1_Title"), "Öffnen fehlgeschlagen");
-  }
   kiv::platform::setMainBundlePath("");
-  EXPECT_EQ(untitledIn("en"), "Untitled");
+  EXPECT_EQ(localizedString("CARBON_STR_128_1"), "Ohne Titel");
 }
 
 TEST(LocalizedTexts, MacRomanWithin255Bytes) {
   ScopedEnv all("LC_ALL", "C.UTF-8");
   ScopedEnv language("LANGUAGE", "en");
-  EXPECT_EQ(cText(128, 2), "Caf\x8E");
-  EXPECT_EQ(cText(128, 3), "CARBON_STR_128_3");
-  EXPECT_EQ(cText(-3, -4), "Negative key");
-  EXPECT_EQ(cText(128, 4), "") << "no Mac Roman form";
-  EXPECT_EQ(cText(128, 5), std::string(254, 'a'));
-
-  // A text one byte too long leaves the string empty and nothing past 255 bytes is written.
-  std::vector<char> buffer(300, '#');
-  GetCocoaCString(buffer.data(), 128, 6, 0);
-  EXPECT_EQ(buffer[0], '\0');
-  EXPECT_EQ(std::string(buffer.begin() + 255, buffer.end()), std::string(45, '#'));
+  const struct {
+    short first, second;
+    std::string expected;
+  } rows[] = {{128, 2, "Caf\x8E"},
+              {128, 3, "CARBON_STR_128_3"},
+              {-3, -4, "Negative key"},
+              {128, 4, ""} /* no Mac Roman form */,
+              {128, 5, std::string(254, 'a')},
+              {128, 6, ""} /* one byte too long */};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::to_string(row.first) + "_" + std::to_string(row.second));
+    std::vector<char> buffer(300, '#'); // nothing past 255 bytes is written
+    GetCocoaCString(buffer.data(), row.first, row.second, 99);
+    EXPECT_EQ(buffer.data(), row.expected);
+    EXPECT_EQ(std::string(buffer.begin() + 255, buffer.end()), std::string(45, '#'));
+  }
   GetCocoaCString(nullptr, 128, 1, 0);
 
   unsigned char p[256];
   GetCocoaString(p, 128, 5);
-  EXPECT_EQ(p[0], 254);
-  EXPECT_EQ(p[254], 'a');
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(p + 1), p[0]), std::string(254, 'a'));
   GetCocoaString(p, 128, 6);
   EXPECT_EQ(p[0], 0);
   ScopedEnv german("LANGUAGE", "de");
@@ -100,23 +91,20 @@ TEST(LocalizedTexts, RomanToUtf8) {
   EXPECT_STREQ(out, "\xC3\xA4x\xE2\x80\xA2");
   CocoaRomanToUTF(nullptr, out);
   EXPECT_STREQ(out, "");
-
   // Three-byte characters fill exactly the 3 * n + 1 bytes the caller provides.
-  std::string euros(50, '\xDB');
+  std::string euros(50, '\xDB'), expected;
   std::vector<char> exact(euros.size() * 3 + 1);
   CocoaRomanToUTF(euros.data(), exact.data());
-  std::string expected;
   for (size_t i = 0; i < euros.size(); ++i)
     expected += "\xE2\x82\xAC";
   EXPECT_EQ(std::string(exact.data()), expected);
 }
 
+// Alert texts with their arguments are checked on real alerts; these are the edge cases.
 TEST(AlertMessage, ArgumentsAndConversions) {
   ScopedEnv all("LC_ALL", "C.UTF-8");
-  const char* args[4] = {"a.xml", "/tmp", "third", "fourth"};
-  EXPECT_EQ(kiv::ui::fillAlertMessage("File %s could not be saved to %s.", args, 4),
-            "File a.xml could not be saved to /tmp.");
-  // Only %s and %% are conversions; an argument's own percent signs are not read again.
+  // Only %s and %% are conversions; an argument's own percent signs are not read again, and a
+  // placeholder past the arguments stays as written.
   const char* percent[4] = {"100%s%d", nullptr, "x", nullptr};
   EXPECT_EQ(kiv::ui::fillAlertMessage("%s|%d|%5s|%%|%s|%s|%s|%s|%", percent, 4),
             "100%s%d|%d|%5s|%||x||%s|%");
