@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -9,7 +10,7 @@
 
 namespace {
 
-// A Pascal string of the given bytes (at most 255).
+// A Pascal string of the given bytes (at most 255) in a 256-byte buffer.
 std::vector<unsigned char> pascal(const std::string& bytes) {
   std::vector<unsigned char> p(256, 0);
   p[0] = static_cast<unsigned char>(bytes.size());
@@ -17,28 +18,25 @@ std::vector<unsigned char> pascal(const std::string& bytes) {
   return p;
 }
 
-int detect(const std::string& bytes) { return DetectKanjiCode(pascal(bytes).data()); }
-
 } // namespace
 
 TEST(CharSets, WindowsToMacRomanLimitsAndFailures) {
   auto p = pascal(std::string(252, 'a') + "\xE9");
   EXPECT_TRUE(ConvertWinString2MacString(p.data()));
-  EXPECT_EQ(p[0], 253);
-  EXPECT_EQ(p[253], 0x8E);
+  EXPECT_EQ(p, pascal(std::string(252, 'a') + "\x8E"));
   for (size_t n : {254, 255}) {
     p = pascal(std::string(n, 'a'));
     EXPECT_FALSE(ConvertWinString2MacString(p.data())) << n;
     EXPECT_EQ(p[0], n);
   }
+  // A failure leaves the whole text as it was, the convertible bytes included.
   p = pascal("\xFC\xBD");
   EXPECT_FALSE(ConvertWinString2MacString(p.data()));
-  EXPECT_EQ(0, std::memcmp(p.data(), "\x02\xFC\xBD", 3));
+  EXPECT_EQ(p, pascal("\xFC\xBD"));
 
-  std::string c = std::string(400, 'x') + "\xFC";
+  std::string c = std::string(400, 'x') + "\xFC"; // C strings have no 255-byte limit
   EXPECT_TRUE(ConvertCWinString2MacString(c.data()));
-  EXPECT_EQ(c.size(), 401u);
-  EXPECT_EQ(static_cast<unsigned char>(c[400]), 0x9F);
+  EXPECT_EQ(c, std::string(400, 'x') + "\x9F");
 
   p = pascal("\x8A\xE9");
   WinStr2MacStr(p.data());
@@ -47,10 +45,8 @@ TEST(CharSets, WindowsToMacRomanLimitsAndFailures) {
 }
 
 TEST(CharSets, UnicodeCopyAppendAndEquality) {
-  unsigned short abc[] = {3, 'a', 'b', 'c'};
-  unsigned short abd[] = {3, 'a', 'b', 'd'};
-  unsigned short ABC[] = {3, 'A', 'B', 'C'};
-  unsigned short buf[16] = {0};
+  unsigned short abc[] = {3, 'a', 'b', 'c'}, abd[] = {3, 'a', 'b', 'd'}, ABC[] = {3, 'A', 'B', 'C'};
+  unsigned short empty[] = {0, 'z'}, empty2[] = {0}, buf[16] = {0};
   EXPECT_EQ(PPUcat(buf, abc), buf);
   EXPECT_EQ(0, std::memcmp(buf, abc, sizeof abc));
   PPUcat(buf, abd);
@@ -60,8 +56,6 @@ TEST(CharSets, UnicodeCopyAppendAndEquality) {
   EXPECT_EQ(buf[0], 12);
   EXPECT_EQ(buf[12], 'd');
 
-  unsigned short empty[] = {0, 'z'};
-  unsigned short empty2[] = {0};
   EXPECT_EQ(PPUcopy(empty, buf), buf);
   EXPECT_EQ(buf[0], 0);
   PPUcopy(abc, buf);
@@ -81,11 +75,11 @@ TEST(CharSets, UnicodeCopyAppendAndEquality) {
 TEST(CharSets, ByteOrderReversalRoundTrips) {
   EXPECT_EQ(AlwaysSwapUniChar(0x1234), 0x3412);
   for (unsigned n = 1; n <= 255; ++n) {
-    std::vector<unsigned short> s(n + 1), original;
+    std::vector<unsigned short> s(n + 1);
     s[0] = static_cast<unsigned short>(n);
     for (unsigned i = 1; i <= n; ++i)
       s[i] = static_cast<unsigned short>(0x0100 * i + 0x41);
-    original = s;
+    const auto original = s;
     AlwaysSwapUniString(s.data());
     EXPECT_EQ(s[0], n << 8);
     EXPECT_EQ(s[n], AlwaysSwapUniChar(original[n]));
@@ -103,59 +97,37 @@ TEST(CharSets, ByteOrderReversalRoundTrips) {
   EXPECT_EQ(empty[1], 0x1234);
 }
 
-TEST(KanjiCode, EscapeSequences) {
-  EXPECT_EQ(detect(""), 8);
-  EXPECT_EQ(detect("hello"), 8);
-  EXPECT_EQ(detect("ab\x1B$Bxyz"), 1);
-  EXPECT_EQ(detect("\x1B$@"), 2);
-  EXPECT_EQ(detect("\x1B(I\xB1\x82"), 3); // returned at once: the later 0x82 is not seen
-  EXPECT_EQ(detect("x\x1BK"), 4);
-  EXPECT_EQ(detect("\x1B(J\x1B$B"), 1);
-  EXPECT_EQ(detect("\x1B$"), 8);
-  EXPECT_EQ(detect("\x1B"), 8);
-  EXPECT_EQ(detect("\x1B\x1B$B"), 8); // the second ESC is consumed with the first
-}
+TEST(KanjiCode, FirstDecisiveClueWins) {
+  std::string pairs;
+  for (int i = 0; i < 127; ++i)
+    pairs += "\xA4\xA2";
+  const std::string runEnd = "\xA4\xE5\x41\x42\x30\x1B$B", zeroEnd("\xA4\xA2\0\x82", 4);
+  const std::map<int, std::vector<std::string>> cases = {
+      // A second ESC is consumed with the first; so is an ESC after a lead byte (E5) or one
+      // ending a run (A4 E5 41), whereas the byte 0x30 ending a run is skipped (runEnd).
+      {1, {"ab\x1B$Bxyz", "\x1B(J\x1B$B", "\xA4\xA2\x1B$B", runEnd}},
+      {2, {"\x1B$@"}},
+      {3, {"\x1B(I\xB1\x82"}}, // returned at once: the later 0x82 is not seen
+      {4, {"x\x1BK"}},
+      {5, {"\xB0\xF5", "\xF3", "\xE5\xFE", "\xE5\xFF\xF0", "\xA4\xE5\x41\xFD"}},
+      {6,
+       {"abc\x82\xA0", "\x82\xA0\x1B$B", "ab\xB1", "\xA4\x41", "\xA4\xFF\x82", "\x8E\x41",
+        "\xE5\x41", "\xA4\xE5\xA1\xA1\x85", "\xA4\xE5\x41\x20\x82",
+        std::string(254, 'x') + "\xA4"}},
+      // F0 inside a run is not decisive; the text ends at its first zero byte.
+      {7,
+       {"\xA4\xA2", "\x8E\xB1", "\xE5\xA1", "\xA4\xE5\x41\x1B$B", "\xA4\xE5\xF0\xFF\x7F", zeroEnd,
+        pairs + "a"}},
+      {8, {"", "hello", "\x1B$", "\x1B", "\x1B\x1B$B", "\xA4\xA0", "\x8E\xFD", "\xE5\x1B$B"}}};
+  for (const auto& [code, texts] : cases)
+    for (const auto& text : texts)
+      EXPECT_EQ(DetectKanjiCode(pascal(text).data()), code) << testing::PrintToString(text);
 
-TEST(KanjiCode, ByteRangesAndFirstClue) {
-  EXPECT_EQ(detect("abc\x82\xA0"), 6);
-  EXPECT_EQ(detect("\x82\xA0\x1B$B"), 6);
-  EXPECT_EQ(detect("\xA4\xA2"), 7);
-  EXPECT_EQ(detect("\xA4\xA2\x1B$B"), 1); // undecided bytes do not stop the scan
-  EXPECT_EQ(detect("\xB0\xF5"), 5);
-  EXPECT_EQ(detect("\xF3"), 5);
-  EXPECT_EQ(detect("ab\xB1"), 6);
-  EXPECT_EQ(detect("\xA4\x41"), 6);
-  EXPECT_EQ(detect("\xA4\xA0"), 8);
-  EXPECT_EQ(detect("\xA4\xFF\x82"), 6);
-  EXPECT_EQ(detect("\x8E\xB1"), 7);
-  EXPECT_EQ(detect("\x8E\x41"), 6);
-  EXPECT_EQ(detect("\x8E\xFD"), 8);
-  EXPECT_EQ(detect("\xE5\xA1"), 7);
-  EXPECT_EQ(detect("\xE5\x41"), 6);
-  EXPECT_EQ(detect("\xE5\xFE"), 5);
-  EXPECT_EQ(detect("\xE5\x1B$B"), 8); // ESC is taken as the second byte of the pair
-  EXPECT_EQ(detect("\xE5\xFF\xF0"), 5);
-  // The text ends at its first zero byte and at its length.
-  EXPECT_EQ(detect(std::string("\xA4\xA2\0\x82", 4)), 7);
+  // The text also ends at its length byte.
   auto p = pascal("\xA4\xA2\x82");
   p[0] = 2;
   EXPECT_EQ(DetectKanjiCode(p.data()), 7);
   p[0] = 1;
   EXPECT_EQ(DetectKanjiCode(p.data()), 6);
   EXPECT_EQ(DetectKanjiCode(nullptr), 8);
-}
-
-TEST(KanjiCode, RunsAfterEucLeadPairs) {
-  EXPECT_EQ(detect("\xA4\xE5\x41\x42\x30\x1B$B"), 1); // the run ends at 0x30, skipped
-  EXPECT_EQ(detect("\xA4\xE5\x41\x1B$B"), 7);         // the ESC ends the run and is skipped
-  EXPECT_EQ(detect("\xA4\xE5\xA1\xA1\x85"), 6);
-  EXPECT_EQ(detect("\xA4\xE5\x41\xFD"), 5);
-  EXPECT_EQ(detect("\xA4\xE5\xF0\xFF\x7F"), 7); // F0 inside a run is not decisive
-  EXPECT_EQ(detect("\xA4\xE5\x41\x20\x82"), 6); // the scan goes on after the run
-  // A text of 255 bytes whose last byte starts a pair.
-  EXPECT_EQ(detect(std::string(254, 'x') + "\xA4"), 6);
-  std::string pairs;
-  for (int i = 0; i < 127; ++i)
-    pairs += "\xA4\xA2";
-  EXPECT_EQ(detect(pairs + "a"), 7);
 }

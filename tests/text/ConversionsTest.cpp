@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -38,7 +39,22 @@ std::vector<unsigned short> uni(std::u16string text) {
   return u;
 }
 
+unsigned char* pas(char* s) { return reinterpret_cast<unsigned char*>(s); }
+std::string text(const unsigned char* p) {
+  return std::string(reinterpret_cast<const char*>(p + 1), p[0]);
+}
+// A writable copy of the text, alive until the end of the calling expression.
+char* m(std::string&& s) { return s.data(); }
+
+// Runs `convert` on a buffer of `room` bytes followed by guard bytes; returns the room's bytes
+// and checks that the guards are untouched.
 constexpr char kGuard = 0x5A;
+template <class F> std::string written(int room, F convert) {
+  std::vector<char> s(room + 16, kGuard);
+  convert(s.data());
+  EXPECT_EQ(std::string(s.begin() + room, s.end()), std::string(16, kGuard)) << "guard bytes";
+  return std::string(s.begin(), s.begin() + room);
+}
 
 } // namespace
 
@@ -46,26 +62,25 @@ TEST(Conversions, MacRomanMatchesReferenceBothWays) {
   const auto table = readTable("macroman.txt");
   ASSERT_EQ(table.size(), 256u);
   unsigned char all[256] = {255};
-  HFSUniStr255 name = {};
+  HFSUniStr255 name = {255, {}};
   for (int byte = 0; byte < 256; ++byte) {
-    unsigned char p[2] = {1, static_cast<unsigned char>(byte)};
+    SCOPED_TRACE(byte);
+    const auto ch = static_cast<UniChar>(table.at(byte));
+    unsigned char p[2] = {1, static_cast<unsigned char>(byte)}, back[2] = {};
     unsigned short u[2] = {};
     PStringToUniString(p, u, 0);
-    ASSERT_EQ(u[0], 1);
-    EXPECT_EQ(u[1], table.at(byte)) << "byte " << byte;
-
-    HFSUniStr255 one = {1, {static_cast<UniChar>(table.at(byte))}};
-    unsigned char back[2] = {};
+    EXPECT_EQ(u[0], 1);
+    EXPECT_EQ(u[1], ch);
+    HFSUniStr255 one = {1, {ch}};
     UniStringToPString(&one, back);
     EXPECT_EQ(back[0], 1);
-    EXPECT_EQ(back[1], byte) << "byte " << byte;
+    EXPECT_EQ(back[1], byte);
     if (byte > 0) {
       all[byte] = static_cast<unsigned char>(byte);
-      name.unicode[byte - 1] = static_cast<UniChar>(table.at(byte));
+      name.unicode[byte - 1] = ch;
     }
   }
   // The whole table at once, as 255-character strings.
-  name.length = 255;
   unsigned char p[256];
   UniStringToPString(&name, p);
   EXPECT_EQ(0, std::memcmp(p, all, 256));
@@ -79,181 +94,130 @@ TEST(Conversions, WindowsLatin1ToMacRomanMatchesReference) {
   const auto table = readTable("cp1252_to_macroman.txt");
   ASSERT_EQ(table.size(), 256u);
   for (int byte = 1; byte < 256; ++byte) {
+    SCOPED_TRACE(byte);
     unsigned char p[3] = {2, 'a', static_cast<unsigned char>(byte)};
     char c[3] = {'a', static_cast<char>(byte), 0};
     const int expected = table.at(byte);
-    EXPECT_EQ(ConvertWinString2MacString(p), expected >= 0) << "byte " << byte;
-    EXPECT_EQ(ConvertCWinString2MacString(c), expected >= 0) << "byte " << byte;
+    EXPECT_EQ(ConvertWinString2MacString(p), expected >= 0);
+    EXPECT_EQ(ConvertCWinString2MacString(c), expected >= 0);
     // A failed conversion leaves the text as it was.
     const int now = expected >= 0 ? expected : byte;
-    EXPECT_EQ(p[2], now) << "byte " << byte;
-    EXPECT_EQ(static_cast<unsigned char>(c[1]), now) << "byte " << byte;
+    EXPECT_EQ(p[2], now);
+    EXPECT_EQ(static_cast<unsigned char>(c[1]), now);
     EXPECT_EQ(std::strlen(c), 2u);
   }
 }
 
-TEST(Conversions, RoomsFollowTheSource) {
-  char s[600];
-  std::memset(s, kGuard, sizeof s);
-  // Mac Roman 0x8E (é) is two UTF-8 bytes: with the terminator it needs 3, and 2 are given.
-  char e[] = "\x8E";
-  CStringToUTFString(e, s);
-  EXPECT_STREQ(s, "");
-  EXPECT_EQ(s[2], kGuard);
-  char ea[] = "\x8E"
-              "a";
-  CStringToUTFString(ea, s);
-  EXPECT_STREQ(s, "\xC3\xA9"
-                  "a");
-  unsigned char pe[] = "\x02\xDB"
-                       "a"; // € takes 3 bytes: 4 with the terminator, 4 given
-  PStringToUTFString(pe, s);
-  EXPECT_STREQ(s, "");
-
-  // 2 * count bytes: two-byte characters alone never fit, a three-byte one needs spare bytes.
-  std::memset(s, kGuard, sizeof s);
-  UniStringToUTFString(uni(u"\u00E9\u00E8").data(), s);
-  EXPECT_STREQ(s, "");
-  EXPECT_EQ(s[4], kGuard);
-  UniStringToUTFString(uni(u"a\u20AC").data(), s);
-  EXPECT_STREQ(s, "");
-  UniStringToUTFString(uni(u"ab\u20AC").data(), s);
-  EXPECT_STREQ(s, "ab\xE2\x82\xAC");
-
-  // 255 bytes: 254 characters and the length byte or terminator.
-  std::string text(254, 'q');
-  unsigned char p[256];
-  UTFStringToPString(text.data(), p);
-  EXPECT_EQ(p[0], 254);
-  UTFStringToCString(text.data(), s);
-  EXPECT_EQ(std::strlen(s), 254u);
-  text += 'q';
-  UTFStringToPString(text.data(), p);
-  EXPECT_EQ(p[0], 0);
-  std::memset(s, kGuard, sizeof s);
-  UTFStringToCString(text.data(), s);
-  EXPECT_STREQ(s, "");
-  EXPECT_EQ(s[255], kGuard);
-
-  // The sized form: size bytes, terminator included; nothing at all for size 0.
-  char abc[] = "abc", abcd[] = "abcd";
-  std::memset(s, kGuard, sizeof s);
-  UTFStringToCString(abc, s, 4);
-  EXPECT_STREQ(s, "abc");
-  UTFStringToCString(abcd, s, 4);
-  EXPECT_STREQ(s, "");
-  EXPECT_EQ(s[4], kGuard);
-  s[0] = kGuard;
-  UTFStringToCString(abc, s, 0);
-  EXPECT_EQ(s[0], kGuard);
-
-  // File names: length + 1 bytes, so a character taking two bytes cannot fit.
+TEST(Conversions, ResultsFitTheRoomGivenOrAreEmpty) {
+  const std::string q254(254, 'q'), q255(255, 'q');
   HFSUniStr255 name = {2, {u'\u00E9', u'x'}};
-  UniStringToCString(&name, s);
-  EXPECT_STREQ(s, "\x8Ex");
+  unsigned short huge[] = {0x8001, 'a', 'b'};
+  const struct {
+    int room;
+    std::function<void(char*)> convert;
+    std::string expected;
+  } cases[] = {
+      // Mac Roman é is two UTF-8 bytes: with the terminator it needs 3, and 2 are given.
+      {2, [](char* s) { CStringToUTFString(m("\x8E"), s); }, ""},
+      {4, [](char* s) { CStringToUTFString(m("\x8E" + std::string("a")), s); },
+       "\xC3\xA9" + std::string("a")},
+      {4, [](char* s) { PStringToUTFString(pas(m("\x02\xDB" + std::string("a"))), s); }, ""},
+      // 2 * count bytes: two-byte characters alone never fit, a three-byte one needs spare bytes.
+      {4, [](char* s) { UniStringToUTFString(uni(u"\u00E9\u00E8").data(), s); }, ""},
+      {4, [](char* s) { UniStringToUTFString(uni(u"a\u20AC").data(), s); }, ""},
+      {6, [](char* s) { UniStringToUTFString(uni(u"ab\u20AC").data(), s); }, "ab\xE2\x82\xAC"},
+      // 255 bytes: 254 characters and the terminator.
+      {255, [&](char* s) { UTFStringToCString(m(std::string(q254)), s); }, q254},
+      {255, [&](char* s) { UTFStringToCString(m(std::string(q255)), s); }, ""},
+      // The sized form: size bytes, terminator included; nothing at all for size 0.
+      {4, [](char* s) { UTFStringToCString(m("abc"), s, 4); }, "abc"},
+      {4, [](char* s) { UTFStringToCString(m("abcd"), s, 4); }, ""},
+      {0, [](char* s) { UTFStringToCString(m("abc"), s, 0); }, ""},
+      // File names: length + 1 bytes, so a character taking two bytes could not fit.
+      {3, [&](char* s) { UniStringToCString(&name, s); }, "\x8Ex"},
+      // Invalid sources, characters without a form, null or oversized sources.
+      {255, [](char* s) { UTFStringToCString(m("ok\xC3("), s); }, ""},
+      {255, [](char* s) { UTFStringToCString(m("a\xED\x95\x9C"), s); }, ""}, // Hangul
+      {6, [](char* s) { UniStringToUTFString(uni(u"a\xD800!").data(), s); }, ""},
+      {1, [](char* s) { UniStringToUTFString(uni(u"").data(), s); }, ""},
+      {1, [&](char* s) { UniStringToUTFString(huge, s); }, ""},
+      {1, [](char* s) { CStringToUTFString(nullptr, s); }, ""},
+      {1, [](char* s) { PStringToUTFString(nullptr, s); }, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    EXPECT_EQ(written(c.room, c.convert).c_str(), c.expected);
+  }
+
+  // Pascal results: 255 bytes hold 254 characters and the length byte.
+  EXPECT_EQ(written(255, [&](char* s) { UTFStringToPString(m(std::string(q254)), pas(s)); }),
+            "\xFE" + q254);
+  EXPECT_EQ(written(255, [&](char* s) { UTFStringToPString(m(std::string(q255)), pas(s)); })[0], 0);
+  EXPECT_EQ(written(255, [](char* s) { UTFStringToPString(m("a\xED\x95\x9C"), pas(s)); })[0], 0);
 }
 
-TEST(Conversions, FailuresLeaveEmptyResults) {
-  char s[64] = "junk";
+TEST(Conversions, FailuresLeaveEmptyUnicodeAndPascalResults) {
   unsigned char p[256] = {4, 'j', 'u', 'n', 'k'};
-  unsigned short u[300] = {3, 'j', 'u', 'n'};
-
-  char badUtf8[] = "ok\xC3(";
-  UTFStringToUniString(badUtf8, u);
+  unsigned short u[300] = {3, 'j', 'u', 'n'}, huge[] = {0x8001, 'a', 'b'};
+  UTFStringToUniString(m("ok\xC3("), u);
   EXPECT_EQ(u[0], 0);
-  UTFStringToCString(badUtf8, s);
-  EXPECT_STREQ(s, "");
-  char hangul[] = "a\xED\x95\x9C"; // no Mac Roman form
-  UTFStringToPString(hangul, p);
-  EXPECT_EQ(p[0], 0);
-  std::strcpy(s, "junk");
-  UTFStringToCString(hangul, s);
-  EXPECT_STREQ(s, "");
-  unsigned char badSjis[] = "\x02\x82\x20";
-  SJIS_PStringToUniString(badSjis, u);
+  u[0] = 3;
+  SJIS_PStringToUniString(pas(m("\x02\x82\x20")), u);
   EXPECT_EQ(u[0], 0);
   UniStringToSJIS_PString(uni(u"\u00E9").data(), p); // é is not in Shift-JIS
-  EXPECT_EQ(p[0], 0);
-  UniStringToUTFString(uni(u"a\xD800"
-                           u"b")
-                           .data(),
-                       s); // unpaired surrogate
-  EXPECT_STREQ(s, "");
-
-  // Null sources and counts beyond 16-bit signed positions give empty results.
-  unsigned short none[] = {0, 'a'};
-  std::strcpy(s, "junk");
-  UniStringToUTFString(none, s);
-  EXPECT_STREQ(s, "");
-  CStringToUTFString(nullptr, s);
-  EXPECT_STREQ(s, "");
-  PStringToUTFString(nullptr, s);
-  EXPECT_STREQ(s, "");
+  EXPECT_EQ(text(p), "");
+  p[0] = 4;
+  UniStringToSJIS_PString(huge, p);
+  EXPECT_EQ(text(p), "");
+  u[0] = 3;
   CStringToUniString(nullptr, u);
   EXPECT_EQ(u[0], 0);
-  unsigned short huge[] = {0x8001, 'a', 'b'};
-  UniStringToUTFString(huge, s);
-  EXPECT_STREQ(s, "");
-  UniStringToSJIS_PString(huge, p);
-  EXPECT_EQ(p[0], 0);
-  std::string longText(40000, 'a');
+  u[0] = 3;
   u[1] = 'j';
-  CStringToUniString(longText.c_str(), u);
+  CStringToUniString(std::string(40000, 'a').c_str(), u); // beyond 16-bit signed positions
   EXPECT_EQ(u[0], 0);
   EXPECT_EQ(u[1], 'j'); // refused before writing
 
   // The first UniStringToPString uses the system encoding and count + 1 bytes.
   kivtest::ScopedEnv locale("LC_ALL", std::string("C.UTF-8"));
   UniStringToPString(uni(u"\u00E9t\u00E9").data(), p, 0);
-  EXPECT_EQ(p[0], 0);
+  EXPECT_EQ(text(p), "");
   UniStringToPString(uni(u"ete").data(), p, 0);
-  EXPECT_EQ(0, std::memcmp(p,
-                           "\x03"
-                           "ete",
-                           4));
+  EXPECT_EQ(text(p), "ete");
   kivtest::ScopedEnv latin("LC_ALL", std::string("de_DE.ISO-8859-1"));
   UniStringToPString(uni(u"\u00E9t\u00E9").data(), p, 0);
-  EXPECT_EQ(0, std::memcmp(p, "\x03\xE9t\xE9", 4));
+  EXPECT_EQ(text(p), "\xE9t\xE9");
 }
 
 TEST(Conversions, ShiftJISAndUTF8ToUnicode) {
   unsigned short u[300];
-  unsigned char kan[] = "\x02\x8A\xBF"; // 漢
-  SJIS_PStringToUniString(kan, u);
-  EXPECT_EQ(u[0], 1);
-  EXPECT_EQ(u[1], 0x6F22);
-  unsigned char kana[] = "\x03\xB1"
-                         "A\x5C"; // half-width ｱ, A and the ASCII byte 0x5C
-  SJIS_PStringToUniString(kana, u);
-  ASSERT_EQ(u[0], 3);
+  SJIS_PStringToUniString(pas(m("\x02\x8A\xBF")), u); // 漢
+  EXPECT_EQ(std::u16string(u, u + 2), u"\x0001\u6F22");
+  // Half-width ｱ, A and the ASCII byte 0x5C.
+  SJIS_PStringToUniString(pas(m("\x03\xB1\x41\x5C")), u);
+  EXPECT_EQ(u[0], 3);
   EXPECT_EQ(u[1], 0xFF71);
 
   // 255 bytes: 127 two-byte characters fit, 128 do not.
   std::u16string kanji(127, u'\u6F22');
   unsigned char p[256];
   UniStringToSJIS_PString(uni(kanji).data(), p);
-  ASSERT_EQ(p[0], 254);
+  EXPECT_EQ(p[0], 254);
   EXPECT_EQ(0, std::memcmp(p + 1, "\x8A\xBF", 2));
   UniStringToSJIS_PString(uni(kanji + u'\u6F22').data(), p);
   EXPECT_EQ(p[0], 0);
 
-  char smiley[] = "a\xF0\x9F\x98\x80";
-  UTFStringToUniString(smiley, u);
-  ASSERT_EQ(u[0], 3);
-  EXPECT_EQ(u[2], 0xD83D);
-  char empty[] = "";
-  UTFStringToUniString(empty, u);
+  UTFStringToUniString(m("a\xF0\x9F\x98\x80"), u);
+  EXPECT_EQ(std::u16string(u, u + 4), u"\x0003\x0061\U0001F600");
+  UTFStringToUniString(m(""), u);
   EXPECT_EQ(u[0], 0);
 
   // Byte widening against the table: 0xA5 is the bullet only through the table.
-  unsigned char bullet[] = "\x02"
-                           "A\xA5";
+  unsigned char bullet[] = {2, 'A', 0xA5};
   RomanStringToUniString(bullet, u);
-  EXPECT_EQ(u[0], 2);
-  EXPECT_EQ(u[2], 0x00A5);
+  EXPECT_EQ(std::u16string(u, u + 3), u"\x0002\x0041\x00A5");
   PStringToUniString(bullet, u, 0);
   EXPECT_EQ(u[2], 0x2022);
   CStringToUniString("\xA5\xA5", u);
-  EXPECT_EQ(u[0], 2);
-  EXPECT_EQ(u[1], 0x2022);
+  EXPECT_EQ(std::u16string(u, u + 3), u"\x0002\u2022\u2022");
 }

@@ -7,26 +7,7 @@
 
 namespace {
 
-// A destination of `room` bytes followed by guard bytes that no call may touch.
-struct Guarded {
-  static constexpr int kGuard = 32;
-  unsigned char bytes[256 + 2 * kGuard];
-  int room;
-  explicit Guarded(int room) : room(room) { std::memset(bytes, 0xA5, sizeof bytes); }
-  unsigned char* p() { return bytes; }
-  char* c() { return reinterpret_cast<char*>(bytes); }
-  bool guardsIntact() const {
-    for (int i = room; i < room + kGuard; ++i)
-      if (bytes[i] != 0xA5) return false;
-    return true;
-  }
-};
-
-std::string text(const unsigned char* p) {
-  return std::string(reinterpret_cast<const char*>(p + 1), p[0]);
-}
-
-// Builds a Pascal string in a 256-byte buffer.
+// A Pascal string of the given text in a 256-byte buffer.
 struct P {
   unsigned char b[256];
   explicit P(const std::string& s) {
@@ -34,184 +15,139 @@ struct P {
     std::memcpy(b + 1, s.data(), s.size());
   }
   operator unsigned char*() { return b; }
+  std::string bytes() const { return std::string(reinterpret_cast<const char*>(b), b[0] + 1); }
 };
+
+std::string pas(const std::string& text) { return static_cast<char>(text.size()) + text; }
+
+// Runs `write` on a buffer and checks that it wrote exactly `expected` and nothing after it.
+template <class F> void expectWrites(const std::string& expected, F write) {
+  unsigned char b[256 + 32];
+  std::memset(b, 0xA5, sizeof b);
+  write(b);
+  const char* c = reinterpret_cast<const char*>(b);
+  EXPECT_EQ(std::string(c, expected.size()), expected);
+  EXPECT_EQ(std::string(c + expected.size(), 32), std::string(32, '\xA5')) << "guard bytes";
+}
+
+char* cstr(unsigned char* d) { return reinterpret_cast<char*>(d); }
 
 } // namespace
 
-TEST(PascalStrings, CopiesAndConversions) {
-  P empty("");
-  Guarded c(1);
-  P2CStrCopy(empty, c.c());
-  EXPECT_EQ(c.bytes[0], 0);
-  EXPECT_TRUE(c.guardsIntact());
+TEST(PascalStrings, CopiesWriteTheTextAndNothingMore) {
+  const std::string zero("ab\0cd", 5), s255(255, 'q'), s300(300, 'q');
+  expectWrites(std::string(1, '\0'), [](unsigned char* d) { P2CStrCopy(P(""), cstr(d)); });
+  expectWrites(pas(""), [](unsigned char* d) { C2PStrCopy("", d); });
+  // The Pascal form keeps a zero byte; the C form ends at it.
+  expectWrites(zero + '\0', [&](unsigned char* d) { P2CStrCopy(P(zero), cstr(d)); });
+  expectWrites(pas(zero), [&](unsigned char* d) { PPcopy(P(zero), d); });
+  expectWrites(pas(s255), [&](unsigned char* d) { C2PStrCopy(s255.c_str(), d); });
+  expectWrites(pas(s255), [&](unsigned char* d) { C2PStrCopy(s300.c_str(), d); }); // clipped
 
-  Guarded pe(1);
-  C2PStrCopy("", pe.p());
-  EXPECT_EQ(pe.bytes[0], 0);
-  EXPECT_TRUE(pe.guardsIntact());
-
-  // Text with a zero byte inside: the Pascal form keeps it, the C form ends there.
-  P withZero(std::string("ab\0cd", 5));
-  Guarded c2(6);
-  P2CStrCopy(withZero, c2.c());
-  EXPECT_EQ(std::memcmp(c2.bytes, "ab\0cd\0", 6), 0);
-  EXPECT_TRUE(c2.guardsIntact());
-
-  Guarded copy(6);
-  PPcopy(withZero, copy.p());
-  EXPECT_EQ(text(copy.p()), std::string("ab\0cd", 5));
-  EXPECT_TRUE(copy.guardsIntact());
-
-  const std::string s255(255, 'q');
-  Guarded p255(256);
-  C2PStrCopy(s255.c_str(), p255.p());
-  EXPECT_EQ(text(p255.p()), s255);
-  EXPECT_TRUE(p255.guardsIntact());
-
-  char inPlace[256];
+  char inPlace[301];
   std::strcpy(inPlace, "hello");
   EXPECT_EQ(C2pstr(inPlace), inPlace);
-  EXPECT_EQ(text(reinterpret_cast<unsigned char*>(inPlace)), "hello");
+  EXPECT_EQ(std::string(inPlace, 6), pas("hello"));
   auto* back = P2cstr(reinterpret_cast<unsigned char*>(inPlace));
   EXPECT_EQ(back, reinterpret_cast<unsigned char*>(inPlace));
   EXPECT_STREQ(inPlace, "hello");
-}
-
-TEST(PascalStrings, LongCStringsAreClippedTo255) {
-  const std::string s300(300, 'z');
-  Guarded dst(256);
-  C2PStrCopy(s300.c_str(), dst.p());
-  EXPECT_EQ(dst.bytes[0], 255);
-  EXPECT_EQ(text(dst.p()), std::string(255, 'z'));
-  EXPECT_TRUE(dst.guardsIntact());
-
-  char buf[301];
-  std::memcpy(buf, s300.c_str(), 301);
-  C2pstr(buf);
-  EXPECT_EQ(static_cast<unsigned char>(buf[0]), 255);
-  EXPECT_EQ(std::string(buf + 1, 255), std::string(255, 'z'));
+  std::strcpy(inPlace, s300.c_str());
+  C2pstr(inPlace);
+  EXPECT_EQ(std::string(inPlace, 256), pas(s255));
 }
 
 TEST(PascalStrings, CatAndTrunc) {
-  P ab("ab");
-  P cd("cd");
-  EXPECT_EQ(PPcat(ab, cd), static_cast<unsigned char*>(ab));
-  EXPECT_EQ(text(ab), "abcd");
-
-  P self("xy");
+  P ab("ab"), self("xy");
+  EXPECT_EQ(PPcat(ab, P("cd")), static_cast<unsigned char*>(ab));
+  EXPECT_EQ(ab.bytes(), pas("abcd"));
   PPcat(self, self);
-  EXPECT_EQ(text(self), "xyxy");
-
-  // A joined length above 255 stops at 255 and writes nothing past the 256-byte buffer.
-  Guarded big(256);
-  std::memset(big.bytes + 1, 'a', 200);
-  big.bytes[0] = 200;
-  P tail(std::string(100, 'b'));
-  PPcat(big.p(), tail);
-  EXPECT_EQ(text(big.p()), std::string(200, 'a') + std::string(55, 'b'));
-  EXPECT_TRUE(big.guardsIntact());
+  EXPECT_EQ(self.bytes(), pas("xyxy"));
+  // A joined length above 255 stops at 255.
+  expectWrites(pas(std::string(200, 'a') + std::string(55, 'b')), [](unsigned char* d) {
+    PPcopy(P(std::string(200, 'a')), d);
+    PPcat(d, P(std::string(100, 'b')));
+  });
 
   P hello("hello");
-  Trunc(hello, 5);
-  EXPECT_EQ(text(hello), "hello");
-  Trunc(hello, 300);
-  EXPECT_EQ(text(hello), "hello");
+  for (short max : {5, 300}) {
+    Trunc(hello, max);
+    EXPECT_EQ(hello.bytes(), pas("hello")) << max;
+  }
   Trunc(hello, 3);
-  EXPECT_EQ(text(hello), "hel");
-  EXPECT_EQ(hello.b[4], 'l'); // the text bytes are left alone
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(hello.b), 6), "\x03hello"); // text bytes stay
   Trunc(hello, -4);
   EXPECT_EQ(hello.b[0], 0);
 }
 
 TEST(PascalStrings, SuffixAndPrefixTests) {
-  char report[] = "report.txt", txt[] = ".txt", abcabc[] = "abcabc", abc[] = "abc", xabc[] = "xabc",
-       none[] = "";
-  char none2[] = "";
-  EXPECT_TRUE(EndsBy(report, txt));
-  EXPECT_FALSE(EndsBy(abcabc, abc)); // only the first occurrence counts
-  EXPECT_TRUE(EndsBy(xabc, abc));
-  EXPECT_TRUE(EndsBy(none, none2));
-  EXPECT_FALSE(EndsBy(abc, none));
-  EXPECT_FALSE(EndsBy(txt, report));
-
-  P pReport("report.txt"), pTxt(".txt"), pLong("a.txt"), pAbcabc("abcabc"), pAbc("abc");
-  EXPECT_TRUE(EndsBy(static_cast<unsigned char*>(pReport), static_cast<unsigned char*>(pTxt)));
-  EXPECT_FALSE(EndsBy(static_cast<unsigned char*>(pAbcabc), static_cast<unsigned char*>(pAbc)));
-  EXPECT_FALSE(EndsBy(static_cast<unsigned char*>(pTxt), static_cast<unsigned char*>(pLong)));
+  const struct {
+    const char *s, *suffix;
+    bool ends;
+  } cases[] = {{"report.txt", ".txt", true}, {"abcabc", "abc", false}, // first occurrence only
+               {"xabc", "abc", true},        {"", "", true},
+               {"abc", "", false},           {".txt", "report.txt", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    std::string s = c.s, suffix = c.suffix;
+    EXPECT_EQ(EndsBy(s.data(), suffix.data()), c.ends);
+    EXPECT_EQ(EndsBy(static_cast<unsigned char*>(P(s)), static_cast<unsigned char*>(P(suffix))),
+              c.ends);
+  }
   // Full-length Pascal strings fit the 256-byte work buffers.
-  P long1(std::string(254, 'x') + "y"), long2(std::string(254, 'x') + "y");
-  EXPECT_TRUE(EndsBy(static_cast<unsigned char*>(long1), static_cast<unsigned char*>(long2)));
+  const std::string full = std::string(254, 'x') + "y";
+  EXPECT_TRUE(EndsBy(static_cast<unsigned char*>(P(full)), static_cast<unsigned char*>(P(full))));
 
-  P s("Abc"), empty(""), lowerA("a"), upperA("Ab"), longer("Abcd");
-  EXPECT_TRUE(StrBeginBy(s, empty));
-  EXPECT_FALSE(StrBeginBy(s, lowerA));
-  EXPECT_TRUE(StrBeginBy(s, upperA));
-  EXPECT_FALSE(StrBeginBy(s, longer));
+  P s("Abc");
+  EXPECT_TRUE(StrBeginBy(s, P("")));
+  EXPECT_FALSE(StrBeginBy(s, P("a")));
+  EXPECT_TRUE(StrBeginBy(s, P("Ab")));
+  EXPECT_FALSE(StrBeginBy(s, P("Abcd")));
 }
 
-TEST(PascalStrings, JustifyText) {
-  P src("abcdef");
-  Guarded d1(6);
-  EXPECT_EQ(JSTstr(src, d1.p(), 3, 2), d1.p());
-  EXPECT_EQ(text(d1.p()), "abc  ");
-  EXPECT_TRUE(d1.guardsIntact());
-
-  P ab("ab");
-  Guarded d2(6);
-  JSTstr(ab, d2.p(), 4, 1);
-  EXPECT_EQ(text(d2.p()), "ab   ");
-  EXPECT_TRUE(d2.guardsIntact());
-
-  // A negative gap cuts the field short; src and dst may be the same buffer.
-  P same("abcdef");
+TEST(PascalStrings, JustifyWritesTotalPlusOneBytesClippedTo255) {
+  const struct {
+    std::string src;
+    short width, gap;
+    std::string expected;
+  } texts[] = {{"abcdef", 3, 2, "abc  "},
+               {"ab", 4, 1, "ab   "},
+               {"abcdef", 5, -2, "abc"},
+               // Totals outside 0..255 are clipped.
+               {"abcdef", 2, -5, ""},
+               {"abcdef", 200, 200, "abcdef" + std::string(249, ' ')}};
+  for (const auto& t : texts) {
+    SCOPED_TRACE(&t - texts);
+    expectWrites(pas(t.expected),
+                 [&](unsigned char* d) { EXPECT_EQ(JSTstr(P(t.src), d, t.width, t.gap), d); });
+  }
+  // Source and destination may be the same buffer.
+  P same("abcdef"), grow("ab");
   JSTstr(same, same, 5, -2);
-  EXPECT_EQ(text(same), "abc");
-  P grow("ab");
   JSTstr(grow, grow, 4, 0);
-  EXPECT_EQ(text(grow), "ab  ");
+  EXPECT_EQ(same.bytes() + grow.bytes(), pas("abc") + pas("ab  "));
 
-  // Totals outside 0..255: empty or 255 characters, nothing beyond.
-  Guarded neg(1);
-  JSTstr(src, neg.p(), 2, -5);
-  EXPECT_EQ(neg.bytes[0], 0);
-  EXPECT_TRUE(neg.guardsIntact());
-  Guarded wide(256);
-  JSTstr(src, wide.p(), 200, 200);
-  EXPECT_EQ(text(wide.p()), "abcdef" + std::string(249, ' '));
-  EXPECT_TRUE(wide.guardsIntact());
-}
-
-TEST(PascalStrings, JustifyNumbers) {
-  unsigned char d[256];
-  EXPECT_EQ(text(JSTlong(-5, d, 4, 0, 0)), "  -5");
-  EXPECT_EQ(text(JSTlong(12345, d, 3, 2, 1)), "12345  ");
-  EXPECT_EQ(text(JSTlong(42, d, 5, 1, 1)), "42    ");
-  EXPECT_EQ(text(JSTlong(42, d, 5, 2, 0)), "   42  ");
-  EXPECT_EQ(text(JSTlong(-2147483647 - 1, d, 0, 0, -1)), "-2147483648");
-  EXPECT_EQ(text(JSTlong(0, d, 0, 0, 1)), "0");
-
-  // A negative gap cuts the field short, and only total + 1 bytes are written.
-  Guarded right(4);
-  JSTlong(42, right.p(), 5, -2, 0);
-  EXPECT_EQ(text(right.p()), "   ");
-  EXPECT_TRUE(right.guardsIntact());
-  Guarded left(3);
-  JSTlong(12345, left.p(), 0, -3, 1);
-  EXPECT_EQ(text(left.p()), "12");
-  EXPECT_TRUE(left.guardsIntact());
-
-  Guarded neg(1);
-  JSTlong(7, neg.p(), 1, -9, 1);
-  EXPECT_EQ(neg.bytes[0], 0);
-  EXPECT_TRUE(neg.guardsIntact());
-  Guarded wide(256);
-  JSTlong(7, wide.p(), 300, 10, 0);
-  EXPECT_EQ(text(wide.p()), std::string(255, ' '));
-  EXPECT_TRUE(wide.guardsIntact());
-  Guarded wideLeft(256);
-  JSTlong(7, wideLeft.p(), 250, 10, 1);
-  EXPECT_EQ(text(wideLeft.p()), "7" + std::string(254, ' '));
-  EXPECT_TRUE(wideLeft.guardsIntact());
+  const struct {
+    int value;
+    short width, gap, align;
+    std::string expected;
+  } numbers[] = {{-5, 4, 0, 0, "  -5"},
+                 {12345, 3, 2, 1, "12345  "},
+                 {42, 5, 1, 1, "42    "},
+                 {42, 5, 2, 0, "   42  "},
+                 {-2147483647 - 1, 0, 0, -1, "-2147483648"},
+                 {0, 0, 0, 1, "0"},
+                 // A negative gap cuts the field short; totals outside 0..255 are clipped.
+                 {42, 5, -2, 0, "   "},
+                 {12345, 0, -3, 1, "12"},
+                 {7, 1, -9, 1, ""},
+                 {7, 300, 10, 0, std::string(255, ' ')},
+                 {7, 250, 10, 1, "7" + std::string(254, ' ')}};
+  for (const auto& n : numbers) {
+    SCOPED_TRACE(&n - numbers);
+    expectWrites(pas(n.expected), [&](unsigned char* d) {
+      EXPECT_EQ(JSTlong(n.value, d, n.width, n.gap, n.align), d);
+    });
+  }
 }
 
 TEST(PascalStrings, NullArgumentsDoNothing) {
@@ -221,7 +157,7 @@ TEST(PascalStrings, NullArgumentsDoNothing) {
   C2PStrCopy(nullptr, s);
   Trunc(nullptr, 2);
   EXPECT_EQ(PPcat(s, nullptr), static_cast<unsigned char*>(s));
-  EXPECT_EQ(text(s), "abc");
+  EXPECT_EQ(s.bytes(), pas("abc"));
   EXPECT_FALSE(EndsBy(static_cast<char*>(nullptr), static_cast<char*>(nullptr)));
   EXPECT_FALSE(StrBeginBy(nullptr, s));
   EXPECT_EQ(JSTstr(nullptr, s, 2, 2), static_cast<unsigned char*>(s));
