@@ -10,14 +10,13 @@
 #include <string>
 
 #include "KIVStr.h"
-#include "KivXML.h"
-#include "TestSupport.h"
+#include "WinFSRef.h"
+#include "XmlSupport.h"
 
 namespace fs = std::filesystem;
+using namespace xmltest;
 
 namespace {
-
-const std::string kHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 
 std::string slurp(const fs::path& p) { return kivtest::readFile(p); }
 
@@ -27,6 +26,12 @@ int strayFiles(const fs::path& folder, const std::string& keep) {
   for (const auto& entry : fs::directory_iterator(folder))
     if (entry.path().filename() != keep) ++n;
   return n;
+}
+
+FSRef refTo(const std::string& path) {
+  FSRef ref;
+  EXPECT_EQ(FSPathMakeRef(reinterpret_cast<const UInt8*>(path.c_str()), &ref, nullptr), 0);
+  return ref;
 }
 
 } // namespace
@@ -68,35 +73,26 @@ TEST(XmlWrite, DocumentTypeSectionsAttributesAndEscaping) {
 
   xml.SetDTD("", "", "");
   ASSERT_EQ(xml.CreateDoc(file.c_str(), "r", false), 0);
-  EXPECT_EQ(xml.AddNode("empty", ""), 0);
-  EXPECT_EQ(xml.AddNode("esc", "a&b<c>d"), 0);
-  EXPECT_EQ(xml.StartSection("none"), 0);
-  EXPECT_EQ(xml.EndSection(), 0);
-  EXPECT_EQ(xml.AddNodeWithAttr("n", "v", "id", "50%"), 0);
-  EXPECT_EQ(xml.StartElement("e"), 0);
-  EXPECT_EQ(xml.AddSectionAttribute("a", "%d %s"), 0); // literal, not a format
-  EXPECT_EQ(xml.AddSectionAttributeFormat("b", "%d-%s", 7, "x"), 0);
-  EXPECT_EQ(xml.AddSectionAttributeFormat("c", "%s", ""), 0); // empty: nothing written
-  EXPECT_EQ(xml.AddElementTextFormat("t%d", 1), 0);
+  // "%d %s" is written literally; an empty formatted attribute writes nothing.
+  expectAll(0, {xml.AddNode("empty", ""), xml.AddNode("esc", "a&b<c>d"), xml.StartSection("none"),
+                xml.EndSection(), xml.AddNodeWithAttr("n", "v", "id", "50%"), xml.StartElement("e"),
+                xml.AddSectionAttribute("a", "%d %s"),
+                xml.AddSectionAttributeFormat("b", "%d-%s", 7, "x"),
+                xml.AddSectionAttributeFormat("c", "%s", ""), xml.AddElementTextFormat("t%d", 1)});
   EXPECT_EQ(xml.AddSectionAttribute("late", "x"), -15); // after text
   EXPECT_EQ(xml.EndElement(), 0);
   EXPECT_EQ(xml.AddNodeFormat("f", "%s", ""), -9);
-  // What would leave a file no parser accepts is refused: raw Mac Roman or other bytes that
-  // are not UTF-8, control characters, malformed names.
-  EXPECT_EQ(xml.AddNode("bad", "caf\x8E"), -8);
-  EXPECT_EQ(xml.AddNode("bad", "a\x01"), -8);
-  EXPECT_EQ(xml.AddNode("bad", "\xED\xA0\x80"), -8); // an encoded surrogate
-  EXPECT_EQ(xml.AddNode("a b", "x"), -8);
-  EXPECT_EQ(xml.AddNodeWithAttr("bad", "\xFF", "k", "v"), -8);
+  // What would leave a file no parser accepts is refused: bytes that are not UTF-8 (raw Mac
+  // Roman, an encoded surrogate), control characters, malformed names.
+  expectAll(-8, {xml.AddNode("bad", "caf\x8E"), xml.AddNode("bad", "a\x01"),
+                 xml.AddNode("bad", "\xED\xA0\x80"), xml.AddNode("a b", "x"),
+                 xml.AddNodeWithAttr("bad", "\xFF", "k", "v")});
   EXPECT_EQ(xml.StartSection("1x"), -10);
   EXPECT_EQ(xml.StartSection("bad"), 0);
-  EXPECT_EQ(xml.AddSectionAttribute("k", "\xC3"), -15);
-  EXPECT_EQ(xml.AddSectionAttribute("k k", "v"), -15);
+  expectAll(-15, {xml.AddSectionAttribute("k", "\xC3"), xml.AddSectionAttribute("k k", "v")});
   EXPECT_EQ(xml.AddElementTextFormat("%c", 2), 16);
-  EXPECT_EQ(xml.EndSection(), 0);
-  EXPECT_EQ(xml.StartSection("open1"), 0);
-  EXPECT_EQ(xml.StartSection("open2"), 0);
-  EXPECT_EQ(xml.AddNodeBase64("b64", "hello"), 0);
+  expectAll(0, {xml.EndSection(), xml.StartSection("open1"), xml.StartSection("open2"),
+                xml.AddNodeBase64("b64", "hello")});
   xml.CloseDoc(); // ends open2, open1 and the root
   EXPECT_EQ(xml.writer, nullptr);
   EXPECT_EQ(xml.EndSection(), -8);
@@ -110,24 +106,15 @@ TEST(XmlWrite, DocumentTypeSectionsAttributesAndEscaping) {
 TEST(XmlWrite, OperationsWithoutWriter) {
   KivXML xml;
   unsigned char p[] = {1, 'x'};
-  EXPECT_EQ(xml.AddNode("a", "b"), -8);
-  EXPECT_EQ(xml.AddNodeWithAttr("a", "b", "c", "d"), -8);
-  EXPECT_EQ(xml.StartSection("a"), -8);
-  EXPECT_EQ(xml.StartElement("a"), -8);
-  EXPECT_EQ(xml.EndSection(), -8);
-  EXPECT_EQ(xml.EndElement(), -8);
-  EXPECT_EQ(xml.AddSectionAttribute("a", "b"), -15);
-  EXPECT_EQ(xml.AddSectionAttributeFormat("a", "%d", 1), -15);
+  expectAll(
+      -8, {xml.AddNode("a", "b"), xml.AddNodeWithAttr("a", "b", "c", "d"), xml.StartSection("a"),
+           xml.StartElement("a"), xml.EndSection(), xml.EndElement(), xml.AddNodeBase64("a", "b"),
+           xml.AddPNode("a", p), xml.AddRomanStringNode("a", "b"), xml.AddRomanPStringNode("a", p),
+           xml.AddDateStringNodeN("a", 0, true, true), xml.AddRGBColor("a", RGBColor{1, 2, 3}),
+           xml.AddNodeFormat("a", "%d", 1), xml.AddNodePath("a", "/b")});
+  expectAll(-15, {xml.AddSectionAttribute("a", "b"), xml.AddSectionAttributeFormat("a", "%d", 1)});
   EXPECT_EQ(xml.AddElementTextFormat("%d", 1), 16);
   EXPECT_EQ(xml.AddElementTextFormat("%s", ""), 0);
-  EXPECT_EQ(xml.AddNodeBase64("a", "b"), -8);
-  EXPECT_EQ(xml.AddPNode("a", p), -8);
-  EXPECT_EQ(xml.AddRomanStringNode("a", "b"), -8);
-  EXPECT_EQ(xml.AddRomanPStringNode("a", p), -8);
-  EXPECT_EQ(xml.AddDateStringNodeN("a", 0, true, true), -8);
-  EXPECT_EQ(xml.AddRGBColor("a", RGBColor{1, 2, 3}), -8);
-  EXPECT_EQ(xml.AddNodeFormat("a", "%d", 1), -8);
-  EXPECT_EQ(xml.AddNodePath("a", "/b"), -8);
   EXPECT_EQ(xml._ImportTree(&xml, nullptr), -12);
   EXPECT_EQ(xml.writer, nullptr);
 }
@@ -139,33 +126,23 @@ TEST(XmlWrite, CapacitiesAreRefusedNotCut) {
   ASSERT_EQ(xml.CreateDoc(file.c_str(), "r", false), 0);
   std::string s511(511, 'a'), s512(512, 'a'), s299(299, 'p'), s300(300, 'p');
   EXPECT_EQ(xml.AddNodeFormat("f511", "%s", s511.c_str()), 0);
-  EXPECT_EQ(xml.AddNodeFormat("f512", "%s", s512.c_str()), -9);
   // 300 Mac Roman letters "e acute" take 600 bytes in UTF-8.
-  std::string accents(300, '\x8E');
-  EXPECT_EQ(xml.AddNodeFormat("fu", "%s", accents.c_str()), -9);
+  expectAll(-9, {xml.AddNodeFormat("f512", "%s", s512.c_str()),
+                 xml.AddNodeFormat("fu", "%s", std::string(300, '\x8E').c_str())});
   EXPECT_EQ(xml.StartSection("s"), 0);
   EXPECT_EQ(xml.AddSectionAttributeFormat("long", "%s", s512.c_str()), -15);
   EXPECT_EQ(xml.AddElementTextFormat("%s", s512.c_str()), 16);
-  EXPECT_EQ(xml.EndSection(), 0);
-  EXPECT_EQ(xml.AddNodePath("p299", s299.c_str()), 0);
-  EXPECT_EQ(xml.AddNodePath("p300", s300.c_str()), -8);
-  EXPECT_EQ(xml.AddRomanStringNode("r299", s299.c_str()), 0);
-  EXPECT_EQ(xml.AddRomanStringNode("r300", s300.c_str()), -8);
-  EXPECT_EQ(xml.AddRomanStringNode("ru", std::string(150, '\x8E').c_str()), -8);
   // A lone accented letter converts whole.
-  EXPECT_EQ(xml.AddRomanStringNode("cafe", "caf\x8E"), 0);
-  EXPECT_EQ(xml.AddRomanStringNode("e", "\x8E"), 0);
+  expectAll(0, {xml.EndSection(), xml.AddNodePath("p299", s299.c_str()),
+                xml.AddRomanStringNode("r299", s299.c_str()),
+                xml.AddRomanStringNode("cafe", "caf\x8E"), xml.AddRomanStringNode("e", "\x8E")});
+  expectAll(-8,
+            {xml.AddNodePath("p300", s300.c_str()), xml.AddRomanStringNode("r300", s300.c_str()),
+             xml.AddRomanStringNode("ru", std::string(150, '\x8E').c_str())});
   xml.CloseDoc();
-  std::string out = slurp(file);
-  EXPECT_NE(out.find("<f511>" + s511 + "</f511>"), std::string::npos);
-  EXPECT_NE(out.find("<p299>" + s299 + "</p299>"), std::string::npos);
-  EXPECT_NE(out.find("<cafe>caf\xC3\xA9</cafe>"), std::string::npos);
-  EXPECT_NE(out.find("<e>\xC3\xA9</e>"), std::string::npos);
-  EXPECT_EQ(out.find("f512"), std::string::npos);
-  EXPECT_EQ(out.find("long"), std::string::npos);
-  EXPECT_EQ(out.find("p300"), std::string::npos);
-  EXPECT_EQ(out.find("ru"), std::string::npos);
-  EXPECT_NE(out.find("<s/>"), std::string::npos);
+  EXPECT_EQ(slurp(file), kHeader + "<r>\n\t<f511>" + s511 + "</f511>\n\t<s/>\n\t<p299>" + s299 +
+                             "</p299>\n\t<r299>" + s299 +
+                             "</r299>\n\t<cafe>caf\xC3\xA9</cafe>\n\t<e>\xC3\xA9</e>\n</r>\n");
 }
 
 TEST(XmlWrite, ReplacesSafelyKeepingPermissions) {
@@ -263,7 +240,6 @@ TEST(XmlWrite, FailedWriteKeepsPreviousFile) {
 TEST(XmlWrite, CompressedOutputIsGzip) {
   kivtest::TempDir dir;
   fs::path file = dir.path() / "z.xml.gz";
-  char text[16];
   KivXML xml;
   ASSERT_EQ(xml.CreateDoc(file.c_str(), "r", true), 0);
   for (int i = 0; i < 200; ++i)
@@ -277,17 +253,13 @@ TEST(XmlWrite, CompressedOutputIsGzip) {
 
   // The parser reads compressed files transparently.
   ASSERT_EQ(xml.OpenDoc(file.c_str()), 0);
-  EXPECT_EQ(xml.ReadNodeString("n", text, sizeof text), 0);
-  EXPECT_STREQ(text, "0");
+  EXPECT_EQ("0", cut(16, [&](char* b, size_t n) { return xml.ReadNodeString("n", b, n); }));
 }
 
 TEST(XmlWrite, DateNodes) {
   kivtest::TempDir dir;
   fs::path file = dir.path() / "date.xml";
   const long when = 1677000000; // 2023-02-21 17:20:00 UTC
-  auto str = [](const unsigned char* p) {
-    return std::string(reinterpret_cast<const char*>(p + 1), p[0]);
-  };
   unsigned char date[256], time[256], full[256];
   DateToStringN(when, 0, date);
   DateToStringN(when, 1, full);
@@ -299,8 +271,8 @@ TEST(XmlWrite, DateNodes) {
   EXPECT_EQ(xml.AddDateStringNodeN("dt", when, false, true), 0);
   EXPECT_EQ(xml.AddDateStringNodeN("f", when, true, false), 0);
   xml.CloseDoc();
-  EXPECT_EQ(slurp(file), kHeader + "<r>\n\t<d>" + str(date) + "</d>\n\t<dt>" + str(date) + " - " +
-                             str(time) + "</dt>\n\t<f>" + str(full) + "</f>\n</r>\n");
+  EXPECT_EQ(slurp(file), kHeader + "<r>\n\t<d>" + pascal(date) + "</d>\n\t<dt>" + pascal(date) +
+                             " - " + pascal(time) + "</dt>\n\t<f>" + pascal(full) + "</f>\n</r>\n");
 
   // Month names beyond ASCII reach the document as UTF-8, so that it stays well-formed.
   kivtest::ScopedEnv locale("LC_ALL", "fr_FR.UTF-8");
@@ -311,4 +283,57 @@ TEST(XmlWrite, DateNodes) {
   char text[256];
   EXPECT_EQ(xml.ReadNodeString("d", text, sizeof text), 0);
   EXPECT_NE(std::string(text).find("f\xC3\xA9vrier"), std::string::npos) << text;
+}
+
+TEST(XmlWrite, CreateDocByReferenceAndStandardFolder) {
+  kivtest::TempDir dir;
+  const std::string emptyRoot = kHeader + "<r/>\n";
+  FSRef folder = refTo(dir.str());
+  KivXML xml;
+  ASSERT_EQ(xml.CreateDoc(&folder, "a.xml", "r", false), 0);
+  xml.CloseDoc();
+  EXPECT_EQ(slurp(dir.path() / "a.xml"), emptyRoot);
+  EXPECT_EQ(xml.CreateDoc(static_cast<FSRef*>(nullptr), "a.xml", "r", false), -6);
+  // The joined path may hold 299 bytes.
+  fs::path deep = dir.path() / std::string(100, 'd');
+  fs::create_directory(deep);
+  FSRef deepRef = refTo(deep.string());
+  std::string name(299 - deep.string().size() - 1, 'n');
+  ASSERT_EQ(xml.CreateDoc(&deepRef, name.c_str(), "r", false), 0);
+  xml.CloseDoc();
+  EXPECT_EQ(slurp(deep / name), emptyRoot);
+  EXPECT_EQ(xml.CreateDoc(&deepRef, (name + "x").c_str(), "r", false), -7);
+  EXPECT_EQ(xml.writer, nullptr);
+  // A leaf name longer than the file system allows is refused at once.
+  EXPECT_EQ(xml.CreateDoc(&folder, std::string(256, 'n').c_str(), "r", false), -7);
+
+  // A file reference rewrites the file under its own name; names hold 63 bytes.
+  fs::path existing = dir.write("old.xml", "old");
+  FSRef file = refTo(existing.string());
+  ASSERT_EQ(xml.CreateDoc(&file, "r", false), 0);
+  EXPECT_EQ(slurp(existing), "old");
+  xml.CloseDoc();
+  EXPECT_EQ(slurp(existing), emptyRoot);
+  std::string n63(63, 'f'), n64(64, 'f');
+  FSRef f63 = refTo(dir.write(n63, "x").string());
+  FSRef f64 = refTo(dir.write(n64, "x").string());
+  EXPECT_EQ(xml.CreateDoc(&f63, "r", false), 0);
+  xml.CloseDoc();
+  EXPECT_EQ(slurp(dir.path() / n63), emptyRoot);
+  EXPECT_EQ(xml.CreateDoc(&f64, "r", false), -7);
+  EXPECT_EQ(slurp(dir.path() / n64), "x");
+
+  {
+    kivtest::ScopedEnv config("XDG_CONFIG_HOME", dir.str());
+    ASSERT_EQ(xml.CreateDoc(1, "prefs.xml", "r", false), 0);
+    xml.CloseDoc();
+    EXPECT_EQ(slurp(dir.path() / "prefs.xml"), emptyRoot);
+  }
+  {
+    kivtest::ScopedEnv config("XDG_CONFIG_HOME", (dir.path() / "missing").string());
+    EXPECT_EQ(xml.CreateDoc(1, "prefs.xml", "r", false), -14);
+  }
+  EXPECT_EQ(xml.CreateDoc(short(0), "x.xml", "r", false), -14);
+  EXPECT_EQ(xml.CreateDoc(4, "x.xml", "r", false), -14);
+  EXPECT_EQ(xml.writer, nullptr);
 }
