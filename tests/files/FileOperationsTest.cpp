@@ -159,12 +159,10 @@ TEST(FileOperations, MoveAcrossFileSystems) {
   fs::path other; // a fresh folder on a file system other than the one of `t`
   struct stat a, b;
   ASSERT_EQ(0, stat(t.str().c_str(), &a));
-  for (std::string base : {"/dev/shm", "/run/user", "/tmp", "/var/tmp"}) {
-    std::string tmpl = base + "/kivfiles-XXXXXX";
+  for (std::string base : {"/dev/shm", "/run/user", "/tmp", "/var/tmp"})
     if (other.empty() && stat(base.c_str(), &b) == 0 && b.st_dev != a.st_dev &&
-        access(base.c_str(), W_OK) == 0 && mkdtemp(tmpl.data()))
-      other = tmpl;
-  }
+        mkdtemp((base += "/kivfiles-XXXXXX").data()))
+      other = base;
   if (other.empty()) GTEST_SKIP() << "no second file system is writable here";
   std::shared_ptr<void> cleanup(nullptr, [&](void*) { fs::remove_all(other); });
   t.write("tree/sub/leaf", "leaf");
@@ -173,8 +171,9 @@ TEST(FileOperations, MoveAcrossFileSystems) {
   EXPECT_EQ("leaf", kivtest::readFile(other / "tree/sub/leaf"));
   EXPECT_FALSE(fs::exists(src));
   FSRef tree, home;
-  ASSERT_EQ(noErr, FSPathMakeRef(reinterpret_cast<const UInt8*>(dst.c_str()), &tree, nullptr));
-  ASSERT_EQ(noErr, FSPathMakeRef(reinterpret_cast<const UInt8*>(t.str().c_str()), &home, nullptr));
+  std::string here = t.str();
+  ASSERT_EQ(noErr, CFSPathMakeRef(dst.data(), &tree));
+  ASSERT_EQ(noErr, CFSPathMakeRef(here.data(), &home));
   EXPECT_EQ(noErr, FSMoveObject(&tree, &home, nullptr));
   EXPECT_FALSE(fs::exists(dst));
   EXPECT_EQ("leaf", kivtest::readFile(t.path() / "tree/sub/leaf"));
@@ -215,8 +214,7 @@ TEST(FileOperations, OpenFileUsesTheDefaultApplication) {
                                "application/octet-stream=kivtest-open.desktop\n");
   fs::path doc = t.write("doc.txt", "hello");
   OpenFile(doc.c_str());
-  for (int i = 0; i < 100 && !fs::exists(marker); ++i)
+  for (int i = 0; i < 100 && kivtest::readFile(marker).empty(); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
   EXPECT_EQ(doc.string() + "\n", kivtest::readFile(marker));
 }

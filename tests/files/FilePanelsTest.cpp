@@ -21,17 +21,26 @@ using kivtest::TempDir;
 namespace {
 
 using Answer = std::function<bool(QFileDialog*)>;
+struct Shown { // what a dialog showed when it appeared
+  QString name;
+  QStringList nameFilters, mimeFilters;
+};
 
 // Runs `call` while a timer hands the modal dialog to `answer` on every tick until that returns
 // true (the dialog lists its folder asynchronously, so a selection may need another try). A
 // dialog still open five seconds later is cancelled, so that a failing test cannot hang.
-short withDialog(const Answer& answer, const std::function<short()>& call) {
+short withDialog(const Answer& answer, const std::function<short()>& call, Shown* shown = nullptr) {
   QTimer timer;
   bool seen = false;
   QObject::connect(&timer, &QTimer::timeout, [&] {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     if (!dialog) return;
-    if (!seen) QTimer::singleShot(5000, dialog, &QFileDialog::reject);
+    if (!seen) {
+      QTimer::singleShot(5000, dialog, &QFileDialog::reject);
+      auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+      if (shown)
+        *shown = {edit ? edit->text() : "?", dialog->nameFilters(), dialog->mimeTypeFilters()};
+    }
     seen = true;
     if (answer(dialog)) timer.stop();
   });
@@ -41,19 +50,16 @@ short withDialog(const Answer& answer, const std::function<short()>& call) {
   return result;
 }
 
-void accept(QFileDialog* d) { static_cast<QDialog*>(d)->accept(); } // protected in QFileDialog
-
-// Selects `path` in its folder and accepts once the dialog reports exactly that selection.
+// Opens the folder of `path`, types its name unless the name field holds one (a proposed name),
+// and accepts once the dialog reports exactly that selection.
 Answer choose(const std::string& path) {
   return [path](QFileDialog* d) {
     QString wanted = QString::fromStdString(path);
     d->setDirectory(QFileInfo(wanted).absolutePath());
-    d->selectFile(wanted);
-    // selectFile leaves the name field alone while it has the keyboard focus; type it then.
     auto* edit = d->findChild<QLineEdit*>("fileNameEdit");
     if (edit && edit->text().isEmpty()) edit->setText(QFileInfo(wanted).fileName());
     if (d->selectedFiles() != QStringList{wanted}) return false;
-    accept(d);
+    static_cast<QDialog*>(d)->accept(); // protected in QFileDialog
     return true;
   };
 }
@@ -70,12 +76,11 @@ TEST_F(FilePanels, ChooseFileAndFolder) {
   std::string folder = (t.path() / "chosen folder").string();
   fs::create_directory(folder);
   char type[] = "xml", dest[4096];
-  QStringList filters;
-  Answer pickXml = [&](QFileDialog* d) { return filters = d->nameFilters(), choose(xml)(d); };
-  ASSERT_EQ(0, withDialog(pickXml, [&] { return doChooseFile(type, dest); }));
+  Shown shown;
+  ASSERT_EQ(0, withDialog(
+                   choose(xml), [&] { return doChooseFile(type, dest); }, &shown));
   EXPECT_EQ(xml.string(), dest);
-  EXPECT_TRUE(filters.contains("*.xml")) << filters.join(";").toStdString();
-
+  EXPECT_TRUE(shown.nameFilters.contains("*.xml")) << shown.nameFilters.join(";").toStdString();
   ASSERT_EQ(0, withDialog(choose(folder), [&] { return doChooseFolder(dest); }));
   EXPECT_EQ(folder, dest);
 
@@ -86,40 +91,26 @@ TEST_F(FilePanels, ChooseFileAndFolder) {
   EXPECT_EQ('x', small[0]);
 }
 
-TEST_F(FilePanels, CancelLeavesTheDestinationAlone) {
-  char type[] = "text/plain", dest[64] = "untouched";
-  QStringList mimes;
-  QString nameField = "?";
-  Answer cancel = [&](QFileDialog* d) {
-    mimes += d->mimeTypeFilters();
-    if (auto* edit = d->findChild<QLineEdit*>("fileNameEdit")) nameField = edit->text();
-    d->reject();
-    return true;
-  };
-  EXPECT_EQ(-1, withDialog(cancel, [&] { return doChooseFile(type, dest, sizeof dest); }));
-  EXPECT_EQ(QStringList{"text/plain"}, mimes);
-  EXPECT_EQ(-1, withDialog(cancel, [&] { return doChooseFileLocation(nullptr, dest); }));
-  EXPECT_TRUE(nameField.isEmpty()) << "no proposed name";
-  EXPECT_STREQ("untouched", dest);
-}
-
-TEST_F(FilePanels, ChooseFileLocation) {
+TEST_F(FilePanels, ChooseFileLocationOrCancel) {
   TempDir t;
-  QString nameField;
   std::string expected = t.str() + "/R\xC3\xA9sum\xC3\xA9.txt";
-  Answer save = [&](QFileDialog* d) {
-    auto* edit = d->findChild<QLineEdit*>("fileNameEdit");
-    if (nameField.isEmpty() && edit) nameField = edit->text();
-    d->setDirectory(t.path().c_str());
-    if (d->selectedFiles() != QStringList{QString::fromStdString(expected)}) return false;
-    accept(d);
-    return true;
-  };
   char proposed[] = "R\x8Esum\x8E.txt", dest[4096]; // Mac Roman
-  ASSERT_EQ(0, withDialog(save, [&] { return doChooseFileLocation(proposed, dest); }));
-  EXPECT_EQ(QString::fromUtf8("R\xC3\xA9sum\xC3\xA9.txt"), nameField);
+  Shown shown;
+  ASSERT_EQ(0, withDialog(
+                   choose(expected), [&] { return doChooseFileLocation(proposed, dest); }, &shown));
+  EXPECT_EQ(QString::fromUtf8("R\xC3\xA9sum\xC3\xA9.txt"), shown.name);
   EXPECT_EQ(expected, dest);
   EXPECT_FALSE(fs::exists(expected)) << "the file is not created";
+
+  char type[] = "text/plain", kept[64] = "untouched";
+  Answer cancel = [](QFileDialog* d) { return d->reject(), true; };
+  EXPECT_EQ(-1, withDialog(
+                    cancel, [&] { return doChooseFile(type, kept, sizeof kept); }, &shown));
+  EXPECT_EQ(QStringList{"text/plain"}, shown.mimeFilters);
+  EXPECT_EQ(-1, withDialog(
+                    cancel, [&] { return doChooseFileLocation(nullptr, kept); }, &shown));
+  EXPECT_EQ("", shown.name) << "no proposed name";
+  EXPECT_STREQ("untouched", kept);
 }
 
 TEST(FilePanelsWithoutDisplay, AnswerAsCancelled) {
