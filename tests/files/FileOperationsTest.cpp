@@ -134,9 +134,9 @@ TEST(FileOperations, FailuresWriteTwoConsoleLines) {
   std::string missing = t.str() + "/missing", dest = t.write("dest", "existing").string();
   StderrCapture log;
   EXPECT_EQ(-1, doMoveObject(missing.c_str(), dest.c_str()));
-  EXPECT_THAT(log.entries(),
-              ElementsAre(HasSubstr("move failed: No such file or directory"),
-                          HasSubstr("source = \"" + missing + "\"; destination = \"" + dest)));
+  EXPECT_THAT(log.entries(), ElementsAre(HasSubstr("move failed: No such file or directory"),
+                                         HasSubstr("source = \"" + missing +
+                                                   "\"; destination = \"" + dest + "\"")));
   EXPECT_FALSE(fs::exists(dest)) << "the destination was removed before the move failed";
 
   StderrCapture removal;
@@ -151,6 +151,7 @@ TEST(FileOperations, FailuresWriteTwoConsoleLines) {
   StderrCapture denied;
   EXPECT_EQ(-1, doRemoveObject((t.str() + "/locked").c_str()));
   EXPECT_THAT(denied.entries(), ElementsAre(HasSubstr("Permission denied"), testing::_));
+  fs::permissions(t.path() / "locked/inner", fs::perms::owner_all); // so that it can be cleaned up
 }
 
 // The tree goes to a folder on another file system by path and comes back by reference.
