@@ -1,128 +1,91 @@
 // Dates and times as text, and conversions between time bases. Every test pins TZ and the
 // locale variables it depends on.
-#include <cstring>
+#include "SystemTestSupport.h"
+
 #include <ctime>
-#include <string>
-
-#include <gtest/gtest.h>
-
-#include "Kiv.h"
-#include "TestSupport.h"
-
-namespace {
+#include <tuple>
 
 using kivtest::ScopedEnv;
 
-// 2026-03-01 13:05:09 UTC, a Sunday.
-constexpr long kMarch1 = 1772370309L;
+namespace {
 
-// The locale variables in the order the C library consults them for dates.
-struct PinnedLocale {
-  explicit PinnedLocale(const char* lang)
-      : all("LC_ALL", std::nullopt), time("LC_TIME", std::nullopt), lang("LANG", lang) {}
-  ScopedEnv all, time, lang;
+constexpr long kMarch1 = 1772370309L;         // 2026-03-01 13:05:09 UTC, a Sunday
+constexpr unsigned int kEpochs = 2082844800u; // from 1904 to 1970
+
+std::optional<std::string> opt(const char* v) {
+  return v ? std::optional<std::string>(v) : std::nullopt;
+}
+
+// TZ and the locale variables the C library consults for dates; null ones are unset.
+struct Pinned {
+  Pinned(const char* tz, const char* lang, const char* lcTime = nullptr,
+         const char* lcAll = nullptr)
+      : tz("TZ", opt(tz)), all("LC_ALL", opt(lcAll)), time("LC_TIME", opt(lcTime)),
+        lang("LANG", opt(lang)) {}
+  ScopedEnv tz, all, time, lang;
 };
 
-std::string date(long t, short form) {
+// The date in the given form, or the time of day with (kHMS) or without (kHM) seconds.
+constexpr int kHMS = 100, kHM = 101;
+std::string text(long t, short form) {
   char buf[128];
   std::memset(buf, '#', sizeof buf);
-  DateToCStringN(t, form, buf);
+  if (form < kHMS)
+    DateToCStringN(t, form, buf);
+  else
+    TimeToCStringN(t, buf, form == kHMS);
   return buf;
-}
-
-std::string timeOfDay(long t, bool seconds) {
-  char buf[128];
-  TimeToCStringN(t, buf, seconds);
-  return buf;
-}
-
-std::string pascal(const unsigned char* p) {
-  return std::string(reinterpret_cast<const char*>(p + 1), p[0]);
 }
 
 } // namespace
 
-TEST(DateTimeText, TimesInTheSystemZone) {
-  PinnedLocale locale("en_US.UTF-8");
-  {
-    ScopedEnv tz("TZ", "UTC");
-    EXPECT_EQ("13:05:09", timeOfDay(kMarch1, true));
-    EXPECT_EQ("13:05", timeOfDay(kMarch1, false));
-    EXPECT_EQ("00:00:00", timeOfDay(0, true));
-    EXPECT_EQ("23:59", timeOfDay(86399, false));
-  }
-  {
-    // A change of TZ takes effect at the next call; daylight saving follows the date.
-    ScopedEnv tz("TZ", "Europe/Berlin");
-    EXPECT_EQ("14:05:09", timeOfDay(kMarch1, true));
-    EXPECT_EQ("15:05", timeOfDay(kMarch1 + 120L * 86400, false)); // June: summer time
-  }
-  {
-    // A zone in the C library's own notation, nine hours east.
-    ScopedEnv tz("TZ", "XYZ-9");
-    EXPECT_EQ("22:05:09", timeOfDay(kMarch1, true));
-  }
-  {
-    // Digits stay ASCII whatever the locale's own digits are.
-    PinnedLocale arabic("ar_EG.UTF-8");
-    ScopedEnv tz("TZ", "UTC");
-    EXPECT_EQ("13:05", timeOfDay(kMarch1, false));
-  }
-}
-
-TEST(DateTimeText, LocalizedDateStyles) {
-  ScopedEnv tz("TZ", "UTC");
-  {
-    PinnedLocale locale("en_US.UTF-8");
-    EXPECT_EQ("Sunday, March 1, 2026", date(kMarch1, 1));
-    EXPECT_EQ("March 1, 2026", date(kMarch1, 2));
-    EXPECT_EQ("3/1/26", date(kMarch1, 0));
-    EXPECT_EQ("3/1/26", date(kMarch1, 5));
-    EXPECT_EQ("3/1/26", date(kMarch1, -1));
-    // The date is the one in the system zone: still February 28 in Los Angeles at 01:00 UTC.
-    ScopedEnv west("TZ", "America/Los_Angeles");
-    EXPECT_EQ("2/28/26", date(kMarch1 - 12 * 3600, 0));
-  }
-  {
-    // German, with the Mac Roman byte of "ä"; LC_TIME wins over LANG, LC_ALL over both.
-    PinnedLocale locale("en_US.UTF-8");
-    ScopedEnv time("LC_TIME", "de_DE.UTF-8");
-    EXPECT_EQ("Sonntag, 1. M\x8A"
-              "rz 2026",
-              date(kMarch1, 1));
-    EXPECT_EQ("01.03.26", date(kMarch1, 0));
-    ScopedEnv all("LC_ALL", "fr_FR.UTF-8");
-    EXPECT_EQ("1 mars 2026", date(kMarch1, 2));
-  }
-  {
-    // The C locale gives U.S. English.
-    PinnedLocale locale("C.UTF-8");
-    EXPECT_EQ("3/1/26", date(kMarch1, 0));
-  }
-  {
-    // Characters Mac Roman lacks become '?'; the text is never longer than 103 bytes.
-    PinnedLocale locale("ru_RU.UTF-8");
-    std::string text = date(kMarch1, 2);
-    EXPECT_EQ("1 ????? 2026 ?.", text);
-    PinnedLocale japanese("ja_JP.UTF-8");
-    EXPECT_EQ("2026?3?1?", date(kMarch1, 2));
+TEST(DateTimeText, InTheSystemZoneAndLocale) {
+  const char *en = "en_US.UTF-8", *de = "de_DE.UTF-8";
+  const std::tuple<const char*, const char*, const char*, const char*, long, short, const char*>
+      cases[] = {
+          {"UTC", en, nullptr, nullptr, kMarch1, kHMS, "13:05:09"},
+          {"UTC", en, nullptr, nullptr, kMarch1, kHM, "13:05"},
+          {"UTC", en, nullptr, nullptr, 0, kHMS, "00:00:00"},
+          {"Europe/Berlin", en, nullptr, nullptr, kMarch1, kHMS, "14:05:09"},
+          {"Europe/Berlin", en, nullptr, nullptr, kMarch1 + 120 * 86400L, kHM, "15:05"}, // summer
+          {"XYZ-9", en, nullptr, nullptr, kMarch1, kHMS, "22:05:09"}, // the C library's notation
+          {"UTC", "ar_EG.UTF-8", nullptr, nullptr, kMarch1, kHM, "13:05"}, // digits stay ASCII
+          {"UTC", en, nullptr, nullptr, kMarch1, 1, "Sunday, March 1, 2026"},
+          {"UTC", en, nullptr, nullptr, kMarch1, 2, "March 1, 2026"},
+          {"UTC", en, nullptr, nullptr, kMarch1, 0, "3/1/26"},
+          {"UTC", en, nullptr, nullptr, kMarch1, 5, "3/1/26"},
+          {"UTC", en, nullptr, nullptr, kMarch1, -1, "3/1/26"},
+          // The date in the system zone: still February 28 in Los Angeles at 01:00 UTC.
+          {"America/Los_Angeles", en, nullptr, nullptr, kMarch1 - 12 * 3600, 0, "2/28/26"},
+          // LC_TIME wins over LANG, LC_ALL over both; "ä" becomes its Mac Roman byte.
+          {"UTC", en, de, nullptr, kMarch1, 1, "Sonntag, 1. M\x8Arz 2026"},
+          {"UTC", en, de, nullptr, kMarch1, 0, "01.03.26"},
+          {"UTC", en, de, "fr_FR.UTF-8", kMarch1, 2, "1 mars 2026"},
+          {"UTC", "C.UTF-8", nullptr, nullptr, kMarch1, 0, "3/1/26"}, // U.S. English
+          // Characters Mac Roman lacks become '?'.
+          {"UTC", "ru_RU.UTF-8", nullptr, nullptr, kMarch1, 2, "1 ????? 2026 ?."},
+          {"UTC", "ja_JP.UTF-8", nullptr, nullptr, kMarch1, 2, "2026?3?1?"},
+      };
+  for (const auto& [tz, lang, lcTime, lcAll, t, form, expected] : cases) {
+    SCOPED_TRACE(std::string(tz) + " " + lang + " form " + std::to_string(form));
+    Pinned pinned(tz, lang, lcTime, lcAll);
+    EXPECT_EQ(expected, text(t, form));
   }
 }
 
 TEST(DateTimeText, PascalFormsAndOutOfRangeTimes) {
-  PinnedLocale locale("en_US.UTF-8");
-  ScopedEnv zone("TZ", "Europe/Berlin");
+  Pinned pinned("Europe/Berlin", "en_US.UTF-8");
   unsigned char p[256];
-  for (short form : {0, 1, 2}) {
+  for (short form : {0, 1, 2, kHMS, kHM}) {
     std::memset(p, 0xEE, sizeof p);
-    DateToStringN(kMarch1, form, p);
-    EXPECT_EQ(date(kMarch1, form), pascal(p));
+    if (form < kHMS)
+      DateToStringN(kMarch1, form, p);
+    else
+      TimeToStringN(kMarch1, p, form == kHMS);
+    EXPECT_EQ(text(kMarch1, form), systemtest::pstr(p));
     EXPECT_EQ(0xEE, p[p[0] + 1]);
   }
-  TimeToStringN(kMarch1, p, true);
-  EXPECT_EQ("14:05:09", pascal(p));
-  TimeToStringN(kMarch1, p, false);
-  EXPECT_EQ("14:05", pascal(p));
+  EXPECT_EQ("14:05", systemtest::pstr(p));
 
   // Times beyond any calendar give short or empty texts, never a crash.
   for (long t : {2147483647L * 100000L, -2147483647L * 100000L, 0x7FFFFFFFFFFFFFFFL,
@@ -139,81 +102,52 @@ TEST(DateTimeText, PascalFormsAndOutOfRangeTimes) {
   TimeToStringN(kMarch1, nullptr, true);
 }
 
-TEST(DateTimeBases, CurrentTimeAndZoneOffset) {
-  unsigned int utc = 0, local = 0;
-  {
-    ScopedEnv tz("TZ", "UTC");
-    unsigned int expected = static_cast<unsigned int>(std::time(nullptr) + 2082844800L);
+TEST(DateTimeBases, CurrentTimeAndLocal1904ToPosix) {
+  // Zones and their offsets east of Greenwich.
+  const std::pair<const char*, long> zones[] = {
+      {"UTC", 0}, {"XYZ-9", 9 * 3600}, {"ABC+5", -5 * 3600}};
+  for (auto [zone, offset] : zones) {
+    SCOPED_TRACE(zone);
+    ScopedEnv tz("TZ", zone);
+    unsigned int utc = 0, local = 0;
+    unsigned int expected = static_cast<unsigned int>(std::time(nullptr) + kEpochs);
     GetDateTimeN(&utc);
     GetCarbonDateTime(&local);
     EXPECT_LE(utc - expected, 1u);
-    EXPECT_LE(local - utc, 1u);
-  }
-  {
-    ScopedEnv tz("TZ", "XYZ-9");
-    GetDateTimeN(&utc);
-    GetCarbonDateTime(&local);
-    EXPECT_LE(local - utc - 9u * 3600u, 1u);
-  }
-  {
-    ScopedEnv tz("TZ", "ABC+5");
-    GetDateTimeN(&utc);
-    GetCarbonDateTime(&local);
-    EXPECT_LE(utc - local - 5u * 3600u, 1u);
-  }
-  GetDateTimeN(nullptr);
-  GetCarbonDateTime(nullptr);
-}
-
-TEST(DateTimeBases, LocalTime1904ToPosix) {
-  long t = 99;
-  {
-    ScopedEnv tz("TZ", "UTC");
-    OldDateTimeToBSDTime(2082844800u, &t);
-    EXPECT_EQ(0, t);
-    OldDateTimeToBSDTime(2082844800u + 1772370309u, &t);
-    EXPECT_EQ(kMarch1, t);
-    // Before 1970 the difference wraps: the result lies after 2106.
-    OldDateTimeToBSDTime(0u, &t);
-    EXPECT_EQ(4294967296L - 2082844800L, t);
-  }
-  {
-    ScopedEnv tz("TZ", "XYZ-9");
-    OldDateTimeToBSDTime(2082844800u, &t);
-    EXPECT_EQ(-9L * 3600, t);
-  }
-  {
-    // A round trip through local 1904 time gives the POSIX time back.
-    ScopedEnv tz("TZ", "ABC+5");
-    unsigned int local = 0;
-    GetCarbonDateTime(&local);
+    EXPECT_LE(local - utc - static_cast<unsigned int>(offset), 1u);
+    // The 1904 epoch in local time is the POSIX epoch less the offset; a round trip through
+    // local 1904 time gives the POSIX time back.
+    long t = 99;
+    OldDateTimeToBSDTime(kEpochs, &t);
+    EXPECT_EQ(-offset, t);
     OldDateTimeToBSDTime(local, &t);
     EXPECT_LE(std::time(nullptr) - t, 1);
   }
+  ScopedEnv tz("TZ", "UTC");
+  long t = 99;
+  OldDateTimeToBSDTime(kEpochs + kMarch1, &t);
+  EXPECT_EQ(kMarch1, t);
+  OldDateTimeToBSDTime(0u, &t); // before 1970 the difference wraps: the result lies after 2106
+  EXPECT_EQ(4294967296L - kEpochs, t);
+  GetDateTimeN(nullptr);
+  GetCarbonDateTime(nullptr);
   OldDateTimeToBSDTime(0u, nullptr);
 }
 
 TEST(DateTimeBases, UTCDateTimeRecords) {
   UTCDateTime d = {7, 7, 7};
   Seconds2UTCDate(3061152000u, d); // 2001-01-01 00:00:00 UTC
-  EXPECT_EQ(0, d.highSeconds);
-  EXPECT_EQ(3061152000u, d.lowSeconds);
-  EXPECT_EQ(0, d.fraction);
+  EXPECT_EQ(std::make_tuple(0, 3061152000u, 0),
+            std::make_tuple(d.highSeconds, d.lowSeconds, d.fraction));
   EXPECT_EQ(3061152000u, UTCDate2Seconds(d));
-
   // The fraction is dropped, not rounded; whole seconds beyond 32 bits wrap.
   d = {0, 100, 0xFFFF};
   EXPECT_EQ(100u, UTCDate2Seconds(d));
   d = {1, 5, 0x8000};
   EXPECT_EQ(5u, UTCDate2Seconds(d));
-
   // The 1904 seconds count UTC: the same in any zone, and 2082844800 from the POSIX epoch.
   ScopedEnv tz("TZ", "XYZ-9");
-  Seconds2UTCDate(2082844800u, d);
-  EXPECT_EQ(2082844800u, d.lowSeconds);
-  EXPECT_EQ(2082844800u, UTCDate2Seconds(d));
-  unsigned int now = 0;
-  GetDateTimeN(&now);
-  Seconds2UTCDate(now, d);
-  EXPECT_EQ(now, UTCDate2Seconds(d));
+  Seconds2UTCDate(kEpochs, d);
+  EXPECT_EQ(kEpochs, d.lowSeconds);
+  EXPECT_EQ(kEpochs, UTCDate2Seconds(d));
 }

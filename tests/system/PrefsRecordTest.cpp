@@ -1,9 +1,6 @@
-#include "Kiv.h"
+#include "SystemTestSupport.h"
 
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <string>
+using systemtest::pstr;
 
 namespace {
 
@@ -13,32 +10,20 @@ struct Block {
 };
 
 // A record whose defaults are known values and whose Swap reverses each field.
-class TestPref : public KIVGlobalPref {
-public:
-  TestPref(unsigned char* name, int* destroyed = nullptr)
-      : KIVGlobalPref(7, name, 3), destroyed_(destroyed) {}
-  ~TestPref() override {
-    if (destroyed_) ++*destroyed_;
-  }
+struct TestPref : KIVGlobalPref {
+  using KIVGlobalPref::fIntParam, KIVGlobalPref::fName, KIVGlobalPref::fShortParam;
+  static inline int destroyed = 0;
+  int swaps = 0;
+  explicit TestPref(unsigned char* name) : KIVGlobalPref(7, name, 3) {}
+  ~TestPref() override { ++destroyed; }
   void DefaultValues(char* data) override {
-    Block b{0x1234, 0x01020304};
-    std::memcpy(data, &b, sizeof b);
+    *reinterpret_cast<Block*>(data) = {0x1234, 0x01020304};
   }
   void Swap(char* data) override {
     ++swaps;
     Block* b = reinterpret_cast<Block*>(data);
-    b->s = AlwaysSwapByte(b->s);
-    b->i = AlwaysSwapByte(b->i);
+    *b = {AlwaysSwapByte(b->s), AlwaysSwapByte(b->i)};
   }
-  std::string name() const {
-    return std::string(reinterpret_cast<const char*>(fName + 1), fName[0]);
-  }
-  int swaps = 0;
-  using KIVGlobalPref::fIntParam;
-  using KIVGlobalPref::fShortParam;
-
-private:
-  int* destroyed_;
 };
 
 unsigned char* pascal(const std::string& s, unsigned char* out) {
@@ -51,43 +36,39 @@ unsigned char* pascal(const std::string& s, unsigned char* out) {
 
 TEST(PrefsRecord, ReadGivesDefaultsAndWriteLeavesTheBlock) {
   unsigned char name[256];
-  int destroyed = 0;
-  TestPref* pref = new TestPref(pascal("Settings", name), &destroyed);
-  EXPECT_EQ("Settings", pref->name());
+  TestPref* pref = new TestPref(pascal("Settings", name));
+  EXPECT_EQ("Settings", pstr(pref->fName));
   EXPECT_EQ(7, pref->fIntParam);
   EXPECT_EQ(3, pref->fShortParam);
 
   Block block;
   std::memset(&block, 0xEE, sizeof block);
-  EXPECT_EQ(-1, pref->Read(reinterpret_cast<char*>(&block)));
+  char* data = reinterpret_cast<char*>(&block);
+  EXPECT_EQ(-1, pref->Read(data));
   EXPECT_EQ(0x1234, block.s);
   EXPECT_EQ(0x01020304, block.i);
-  EXPECT_EQ(-1, pref->Write(reinterpret_cast<char*>(&block)));
+  EXPECT_EQ(-1, pref->Write(data));
   EXPECT_EQ(2, pref->swaps);
-  EXPECT_EQ(0x1234, block.s);
-  EXPECT_EQ(0x01020304, block.i);
-
   // The base operations touch nothing; deleting through the base runs the subclass destructor.
   KIVGlobalPref* base = pref;
-  base->KIVGlobalPref::DefaultValues(reinterpret_cast<char*>(&block));
-  base->KIVGlobalPref::Swap(reinterpret_cast<char*>(&block));
+  base->KIVGlobalPref::DefaultValues(data);
+  base->KIVGlobalPref::Swap(data);
   EXPECT_EQ(0x1234, block.s);
   EXPECT_EQ(0x01020304, block.i);
+  TestPref::destroyed = 0;
   delete base;
-  EXPECT_EQ(1, destroyed);
+  EXPECT_EQ(1, TestPref::destroyed);
 }
 
-TEST(PrefsRecord, NameIsHeldUpTo63Bytes) {
+TEST(PrefsRecord, NameUpTo63BytesAndStorageKeepsNothing) {
   unsigned char name[256];
-  EXPECT_EQ(std::string(63, 'n'), TestPref(pascal(std::string(63, 'n'), name)).name());
   // A longer name is cut rather than overrunning the 64-byte field.
-  EXPECT_EQ(std::string(63, 'x'), TestPref(pascal(std::string(255, 'x'), name)).name());
-  EXPECT_EQ("", TestPref(pascal("", name)).name());
-  EXPECT_EQ("", TestPref(nullptr).name());
-}
+  for (auto [given, held] : {std::pair(std::string(63, 'n'), std::string(63, 'n')),
+                             std::pair(std::string(255, 'x'), std::string(63, 'x')),
+                             std::pair(std::string(), std::string())})
+    EXPECT_EQ(held, pstr(TestPref(pascal(given, name)).fName));
+  EXPECT_EQ("", pstr(TestPref(nullptr).fName));
 
-TEST(PrefsRecord, StorageKeepsNothing) {
-  unsigned char name[256];
   char data[4] = {'a', 'b', 'c', 'd'};
   EXPECT_EQ(-1, GetPrefsData(pascal("Prefs", name), data, 1, 1));
   EXPECT_EQ(-1, SetPrefsData(name, data, 1, 1));

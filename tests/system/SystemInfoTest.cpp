@@ -1,171 +1,118 @@
-#include "Kiv.h"
-#include "TestSupport.h"
+#include "SystemTestSupport.h"
 
 #include "platform/bundle/Bundle.h"
 #include "system/SystemFacts.h"
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <gtest/gtest.h>
 
 #include <climits>
-#include <cstring>
-#include <fstream>
-#include <string>
 #include <sys/utsname.h>
+#include <tuple>
+
+using namespace systemtest;
 
 namespace {
 
-std::string pstr(const unsigned char* p) {
-  return std::string(reinterpret_cast<const char*>(p + 1), p[0]);
+// What a shell command prints.
+std::string shell(const std::string& command) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  for (int c; pipe && (c = std::fgetc(pipe)) != EOF;)
+    out += static_cast<char>(c);
+  if (pipe) pclose(pipe);
+  return out;
 }
 
-// VERSION_ID of the os-release file, read plainly.
-std::string osReleaseVersionId() {
-  for (const char* file : {"/etc/os-release", "/usr/lib/os-release"}) {
-    std::ifstream in(file);
-    if (!in) continue;
-    std::string line;
-    while (std::getline(in, line)) {
-      if (line.rfind("VERSION_ID=", 0) != 0) continue;
-      std::string v = line.substr(11);
-      if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'')) v = v.substr(1, v.size() - 2);
-      return v;
-    }
-    return "";
-  }
-  return "";
-}
-
-std::string plist(const std::string& entries) {
-  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n" + entries +
-         "</dict>\n</plist>\n";
-}
-
-// The version FSGetBundleVersion reads from the folder at path, with its result code.
-std::pair<short, std::string> bundleVersionAt(const std::filesystem::path& path) {
-  FSRef ref;
-  if (FSPathMakeRef(reinterpret_cast<const UInt8*>(path.c_str()), &ref, nullptr) != noErr)
-    return {99, "no reference"};
-  unsigned char version[32];
-  std::memset(version, 0x55, sizeof version);
-  short rc = FSGetBundleVersion(&ref, version);
-  return {rc, pstr(version)};
-}
-
-// Runs the probe program with the environment changes in place and returns what it wrote.
-std::string probe(const char* action, const kivtest::TempDir& dir) {
-  std::string exe = KIV_SYSTEM_PROBE, act = action, out = (dir.path() / "probe.out").string();
-  std::string work = dir.str();
-  std::remove(out.c_str());
-  int rc =
-      RunTaskCommand(exe.data(), work.data(), act.data(), out.data(), nullptr, nullptr, nullptr);
-  EXPECT_EQ(0, rc);
+// What the probe program writes for `action` in a fresh process with the environment in place.
+std::string probed(const char* action, const kivtest::TempDir& dir) {
+  std::string out = (dir.path() / "probe.out").string();
+  probe(action, out, dir);
   return kivtest::readFile(out);
 }
 
 } // namespace
 
-TEST(SystemVersion, ComposedFromOsReleaseOrTheKernelRelease) {
-  char out[32];
-  kiv::system::composeSystemVersion("12", "6.1.0-18-amd64", out, sizeof out);
-  EXPECT_STREQ("12", out);
-  kiv::system::composeSystemVersion("", "6.1.0-18-amd64", out, sizeof out);
-  EXPECT_STREQ("6.1.0", out);
-  kiv::system::composeSystemVersion("", "6.18.44-fc-v1272", out, sizeof out);
-  EXPECT_STREQ("6.18.44", out);
-  kiv::system::composeSystemVersion("", "5.10.", out, sizeof out);
-  EXPECT_STREQ("5.10", out);
-  kiv::system::composeSystemVersion("", "", out, sizeof out);
-  EXPECT_STREQ("", out);
-  std::memset(out, 'Z', sizeof out);
-  kiv::system::composeSystemVersion(std::string(40, '9'), "", out, 32);
-  EXPECT_EQ(std::string(31, '9'), out);
-
-  // On this machine.
-  char version[32];
-  GetCocoaSystemVersion(version);
-  std::string expected = osReleaseVersionId();
-  if (expected.empty()) {
-    struct utsname u;
-    ASSERT_EQ(0, uname(&u));
-    kiv::system::composeSystemVersion("", u.release, out, sizeof out);
-    expected = out;
+TEST(SystemVersion, FromOsReleaseOrTheKernelRelease) {
+  const std::tuple<std::string, std::string, std::string> cases[] = {
+      {"12", "6.1.0-18-amd64", "12"},
+      {"", "6.1.0-18-amd64", "6.1.0"},
+      {"", "5.10.", "5.10"},
+      {"", "", ""},
+      {std::string(40, '9'), "", std::string(31, '9')},
+  };
+  for (const auto& [versionId, release, expected] : cases) {
+    SCOPED_TRACE(versionId + " / " + release);
+    char out[33];
+    std::memset(out, 'Z', sizeof out);
+    kiv::system::composeSystemVersion(versionId, release, out, 32);
+    EXPECT_EQ(expected, out);
+    EXPECT_EQ('Z', out[32]);
   }
-  EXPECT_EQ(expected, version);
-  EXPECT_FALSE(expected.empty());
-}
 
-TEST(SystemVersion, DescriptionsGiveTheirNumbers) {
-  using kiv::system::fullOSVersionFromDescription;
-  using kiv::system::osMinorFromDescription;
-  EXPECT_EQ(15, osMinorFromDescription("Version 10.15.7 (Build 19H2)"));
-  EXPECT_EQ(9, osMinorFromDescription("Version 10.9.5 (Build 13F1911)"));
-  EXPECT_EQ(0, osMinorFromDescription("Version 11.6 (Build 20G165)"));
-  // Only the major number counts: a "10." elsewhere is no 10.x system.
-  EXPECT_EQ(0, osMinorFromDescription("Version 6.10.3 (Build #1 SMP 10.4)"));
-  EXPECT_EQ(0, osMinorFromDescription("Version 110.2.1"));
-  EXPECT_EQ(0, osMinorFromDescription("Version 10.x"));
-  EXPECT_EQ(0, osMinorFromDescription(""));
-  EXPECT_EQ(0, osMinorFromDescription(nullptr));
-
-  int major = -1, minor = -1, patch = -1;
-  fullOSVersionFromDescription("Version 10.15.7 (Build 19H2)", major, minor, patch);
-  EXPECT_EQ(10, major);
-  EXPECT_EQ(15, minor);
-  EXPECT_EQ(7, patch);
-  major = minor = patch = -1;
-  fullOSVersionFromDescription("Version 11.6 (Build 20G165)", major, minor, patch);
-  EXPECT_EQ(11, major);
-  EXPECT_EQ(6, minor);
-  EXPECT_EQ(-1, patch);
-  major = minor = patch = -1;
-  fullOSVersionFromDescription("Version", major, minor, patch);
-  EXPECT_EQ(-1, major);
-  // A first word longer than the 63-byte scratch buffer is not overrun, and only the first 103
-  // bytes are examined.
-  major = minor = patch = -1;
-  fullOSVersionFromDescription((std::string(200, 'W') + " 1.2.3").c_str(), major, minor, patch);
-  EXPECT_EQ(-1, patch);
-
-  // On this machine the description comes from the kernel release.
+  // On this machine, as the shell reads the os-release file.
+  const char* osRelease = ". /etc/os-release 2>/dev/null || . /usr/lib/os-release; printf %s ";
+  std::string expected = shell(osRelease + std::string("\"$VERSION_ID\""));
   struct utsname u;
   ASSERT_EQ(0, uname(&u));
-  int kMajor = -1, kMinor = -1, kPatch = -1;
-  std::sscanf(u.release, "%d.%d.%d", &kMajor, &kMinor, &kPatch);
-  major = minor = patch = -1;
-  GetFullOSVersion(major, minor, patch);
-  EXPECT_EQ(kMajor, major);
-  EXPECT_EQ(kMinor, minor);
-  EXPECT_EQ(kPatch, patch);
-  short osMinor = -1;
-  GetOSVersion(osMinor);
-  EXPECT_EQ(kMajor == 10 ? kMinor : 0, osMinor);
-}
-
-TEST(SystemVersion, SystemInfoNamesTheSystem) {
   char version[32];
+  if (expected.empty()) {
+    kiv::system::composeSystemVersion("", u.release, version, sizeof version);
+    expected = version;
+  }
   GetCocoaSystemVersion(version);
+  EXPECT_FALSE(expected.empty());
+  EXPECT_EQ(expected, version);
   char info[64];
   GetSystemInfo(info);
-  std::string name = kiv::system::systemName();
+  std::string name = shell(osRelease + std::string("\"${NAME:-Linux}\""));
   EXPECT_EQ(name.substr(0, 31) + " " + version, info);
   unsigned char pinfo[256];
   GetSystemInfo(pinfo);
   EXPECT_EQ(std::string(info), pstr(pinfo));
-  EXPECT_EQ(std::strlen(info), pinfo[0]);
+
+  // The version description is built from the kernel release.
+  int k[3] = {-1, -1, -1}, major = -1, minor = -1, patch = -1;
+  std::sscanf(u.release, "%d.%d.%d", &k[0], &k[1], &k[2]);
+  GetFullOSVersion(major, minor, patch);
+  EXPECT_EQ(std::make_tuple(k[0], k[1], k[2]), std::make_tuple(major, minor, patch));
+  short osMinor = -1;
+  GetOSVersion(osMinor);
+  EXPECT_EQ(k[0] == 10 ? k[1] : 0, osMinor);
+}
+
+TEST(SystemVersion, DescriptionsGiveTheirNumbers) {
+  // -1 stands for an output the scan does not reach, which keeps the caller's value.
+  const std::tuple<std::string, short, int, int, int> cases[] = {
+      {"Version 10.15.7 (Build 19H2)", 15, 10, 15, 7},
+      {"Version 11.6 (Build 20G165)", 0, 11, 6, -1},
+      // Only the major number counts: a "10." elsewhere is no 10.x system.
+      {"Version 6.10.3 (Build #1 SMP 10.4)", 0, 6, 10, 3},
+      {"Version 110.2.1", 0, 110, 2, 1},
+      {"Version 10.x", 0, 10, -1, -1},
+      {"Version", 0, -1, -1, -1},
+      // A first word longer than the 63-byte scratch buffer is not overrun.
+      {std::string(200, 'W') + " 1.2.3", 0, -1, -1, -1},
+  };
+  for (const auto& [description, osMinor, major, minor, patch] : cases) {
+    SCOPED_TRACE(description.substr(0, 40));
+    EXPECT_EQ(osMinor, kiv::system::osMinorFromDescription(description.c_str()));
+    int got[3] = {-1, -1, -1};
+    kiv::system::fullOSVersionFromDescription(description.c_str(), got[0], got[1], got[2]);
+    EXPECT_EQ(std::make_tuple(major, minor, patch), std::make_tuple(got[0], got[1], got[2]));
+  }
+  EXPECT_EQ(0, kiv::system::osMinorFromDescription(nullptr));
 }
 
 TEST(SystemBundle, ParentOfTheApplicationBundle) {
   struct Restore {
     ~Restore() { kiv::platform::setMainBundlePath(""); }
   } restore;
-  char parent[PATH_MAX];
+  char parent[PATH_MAX] = "x";
   kiv::platform::setMainBundlePath("/Applications/Tools/Example.app");
   GetThisAppBundleParentPathN(parent);
   EXPECT_STREQ("/Applications/Tools", parent);
   kiv::platform::setMainBundlePath("/Example.app");
-  std::strcpy(parent, "x");
   GetThisAppBundleParentPathN(parent);
   EXPECT_STREQ("", parent);
 
@@ -174,63 +121,64 @@ TEST(SystemBundle, ParentOfTheApplicationBundle) {
   char small[11];
   std::memset(small, 'Z', sizeof small);
   EXPECT_EQ(-1, GetThisAppBundleParentPathN(small, 10));
-  EXPECT_STREQ("", small);
-  EXPECT_EQ('Z', small[1]);
+  EXPECT_EQ(std::string("\0Z", 2), std::string(small, 2));
   EXPECT_EQ(0, GetThisAppBundleParentPathN(small, 11));
   EXPECT_STREQ("/opt/Tools", small);
   EXPECT_EQ(-1, GetThisAppBundleParentPathN(small, 0));
 }
 
 TEST(SystemBundle, VersionFromInfoPlist) {
-  kivtest::TempDir dir;
-  auto make = [&](const std::string& name, const std::string& entries) {
-    dir.write(name + "/Contents/Info.plist", plist(entries));
-    return dir.path() / name;
+  const std::string key = "<key>CFBundleShortVersionString</key><string>";
+  // Info.plist texts (an empty one: the bundle has none), the result and the version.
+  const std::tuple<std::string, short, std::string> cases[] = {
+      {"<key>CFBundleName</key><string>Good</string>" + key + "2.5.1</string>", 0, "2.5.1"},
+      // A value whose text looks like a key is not taken for one.
+      {"<key>Other</key><string>CFBundleShortVersionString</string><key>Arr</key><array>"
+       "<string>x</string></array>" +
+           key + "3.0</string>",
+       0, "3.0"},
+      {"<key>CFBundleName</key><string>NoKey</string>", 0, ""},
+      // Cut to 31 characters; in Mac Roman; empty when a character has no Mac Roman form.
+      {key + std::string(40, '7') + "</string>", 0, std::string(31, '7')},
+      {key + "1.0 b\xC3\xA9ta</string>", 0, "1.0 b\x8Eta"},
+      {key + "1.0 \xE7\x89\x88</string>", 0, ""},
+      // No information dictionary: no Info.plist, a broken one, or one without a dictionary.
+      {"", -1, ""},
+      {"<plist><dict><key>x</key>", -1, ""},
+      {"<plist><array/></plist>", -1, ""},
   };
-  auto ok = make("Good.app", "<key>CFBundleName</key><string>Good</string>\n"
-                             "<key>CFBundleShortVersionString</key><string>2.5.1</string>\n");
-  EXPECT_EQ(std::make_pair(short(0), std::string("2.5.1")), bundleVersionAt(ok));
+  kivtest::TempDir dir;
+  int n = 0;
+  for (const auto& [info, rc, expected] : cases) {
+    SCOPED_TRACE(info);
+    std::filesystem::path app = dir.path() / (std::to_string(++n) + ".app");
+    std::filesystem::create_directories(app / "Contents");
+    if (!info.empty())
+      dir.write(app.filename().string() + "/Contents/Info.plist",
+                info.rfind("<plist", 0) == 0
+                    ? info
+                    : "<plist version=\"1.0\"><dict>" + info + "</dict></plist>");
+    FSRef ref;
+    ASSERT_EQ(noErr, FSPathMakeRef(reinterpret_cast<const UInt8*>(app.c_str()), &ref, nullptr));
+    unsigned char version[32];
+    std::memset(version, 0x55, sizeof version);
+    EXPECT_EQ(rc, FSGetBundleVersion(&ref, version));
+    EXPECT_EQ(expected, pstr(version));
+  }
 
-  // A value whose text looks like a key is not taken for one.
-  auto tricky = make("Tricky.app", "<key>Other</key><string>CFBundleShortVersionString</string>\n"
-                                   "<key>Arr</key><array><string>x</string></array>\n"
-                                   "<key>CFBundleShortVersionString</key><string>3.0</string>\n");
-  EXPECT_EQ(std::make_pair(short(0), std::string("3.0")), bundleVersionAt(tricky));
-
-  auto noKey = make("NoKey.app", "<key>CFBundleName</key><string>NoKey</string>\n");
-  EXPECT_EQ(std::make_pair(short(0), std::string()), bundleVersionAt(noKey));
-
-  // Cut to 31 characters; converted to Mac Roman; empty when a character has no Mac Roman form.
-  auto longer = make("Long.app", "<key>CFBundleShortVersionString</key><string>" +
-                                     std::string(40, '7') + "</string>\n");
-  EXPECT_EQ(std::make_pair(short(0), std::string(31, '7')), bundleVersionAt(longer));
-  auto accented =
-      make("Accent.app", "<key>CFBundleShortVersionString</key><string>1.0 b\xC3\xA9ta</string>\n");
-  EXPECT_EQ(std::make_pair(short(0), std::string("1.0 b\x8Eta")), bundleVersionAt(accented));
-  auto han =
-      make("Han.app", "<key>CFBundleShortVersionString</key><string>1.0 \xE7\x89\x88</string>\n");
-  EXPECT_EQ(std::make_pair(short(0), std::string()), bundleVersionAt(han));
-
-  // No information dictionary: no Info.plist, a broken one, or one without a dictionary.
-  std::filesystem::create_directories(dir.path() / "Bare.app" / "Contents");
-  EXPECT_EQ(std::make_pair(short(-1), std::string()), bundleVersionAt(dir.path() / "Bare.app"));
-  dir.write("Broken.app/Contents/Info.plist", "<plist><dict><key>x</key>");
-  EXPECT_EQ(std::make_pair(short(-1), std::string()), bundleVersionAt(dir.path() / "Broken.app"));
-  dir.write("Array.app/Contents/Info.plist", "<plist><array/></plist>");
-  EXPECT_EQ(std::make_pair(short(-1), std::string()), bundleVersionAt(dir.path() / "Array.app"));
-
-  // A file is no bundle: 0 and the empty version.
-  auto file = dir.write("file.txt", "text");
-  EXPECT_EQ(std::make_pair(short(0), std::string()), bundleVersionAt(file));
-
-  // A reference whose object has gone gives no URL.
+  // A file is no bundle: 0 and the empty version; once it has gone, its reference gives no URL.
   FSRef ref;
-  ASSERT_EQ(noErr, FSPathMakeRef(reinterpret_cast<const UInt8*>(ok.c_str()), &ref, nullptr));
-  std::filesystem::remove_all(ok);
+  auto file = dir.write("file.txt", "text");
+  ASSERT_EQ(noErr, FSPathMakeRef(reinterpret_cast<const UInt8*>(file.c_str()), &ref, nullptr));
   unsigned char version[32] = {3, 'o', 'l', 'd'};
+  EXPECT_EQ(0, FSGetBundleVersion(&ref, version));
+  EXPECT_EQ(0, version[0]);
+  std::filesystem::remove(file);
+  version[0] = 3;
   EXPECT_EQ(-1, FSGetBundleVersion(&ref, version));
   EXPECT_EQ(0, version[0]);
   EXPECT_EQ(-1, FSGetBundleVersion(nullptr, version));
+  version[0] = 3;
   EXPECT_EQ(-1, GetBundleVersion(nullptr, version));
   EXPECT_EQ(0, version[0]);
 }
@@ -239,13 +187,12 @@ TEST(SystemLocale, IdentifierFollowsTheEnvironment) {
   kivtest::TempDir dir;
   {
     kivtest::ScopedEnv all("LC_ALL", std::string("de_DE.UTF-8"));
-    EXPECT_EQ("de_DE", probe("locale", dir));
+    EXPECT_EQ("de_DE", probed("locale", dir));
   }
   {
-    kivtest::ScopedEnv all("LC_ALL", std::nullopt);
-    kivtest::ScopedEnv messages("LC_MESSAGES", std::nullopt);
+    kivtest::ScopedEnv all("LC_ALL", std::nullopt), messages("LC_MESSAGES", std::nullopt);
     kivtest::ScopedEnv lang("LANG", std::string("fr_CA.UTF-8"));
-    EXPECT_EQ("fr_CA", probe("locale", dir));
+    EXPECT_EQ("fr_CA", probed("locale", dir));
   }
   unsigned char id[32];
   std::memset(id, 0x55, sizeof id);
@@ -260,15 +207,11 @@ TEST(SystemScreens, OffscreenScreensAndNoDisplay) {
   GetScreensInfo(count, width, height);
   ASSERT_NE(nullptr, QGuiApplication::primaryScreen());
   EXPECT_EQ(QGuiApplication::screens().size(), count);
-  EXPECT_GE(count, 1);
-  EXPECT_EQ(QGuiApplication::primaryScreen()->geometry().width(), width);
-  EXPECT_EQ(QGuiApplication::primaryScreen()->geometry().height(), height);
+  EXPECT_EQ(QGuiApplication::primaryScreen()->geometry().size(), QSize(width, height));
   EXPECT_GT(width, 0);
-
   // Without any display nothing is created: no screens, no size.
   kivtest::TempDir dir;
-  kivtest::ScopedEnv qpa("QT_QPA_PLATFORM", std::nullopt);
-  kivtest::ScopedEnv x("DISPLAY", std::nullopt);
-  kivtest::ScopedEnv wayland("WAYLAND_DISPLAY", std::nullopt);
-  EXPECT_EQ("0 0 0", probe("screens", dir));
+  kivtest::ScopedEnv qpa("QT_QPA_PLATFORM", std::nullopt), x("DISPLAY", std::nullopt),
+      wayland("WAYLAND_DISPLAY", std::nullopt);
+  EXPECT_EQ("0 0 0", probed("screens", dir));
 }

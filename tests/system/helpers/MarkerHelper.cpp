@@ -1,9 +1,8 @@
 // A child program for the tests: records how it was started, then ends as asked.
 //   marker_helper <marker file> <action> [more arguments...]
-// Writes "argc=<n>", "cwd=<folder>" and one "arg=<text>" line per argument after the program
-// name into the marker file (through a temporary file and a rename, so that a reader never sees
-// half of it). action "exit:N" ends with status N, "signal:N" raises signal N, anything else
-// ends with 0.
+// Writes "argc=<n>", "cwd=<folder>" and one "arg=<text>" line per argument into the marker file
+// (through a temporary file and a rename, so that a reader never sees half of it). Action
+// "exit:N" ends with status N, "signal:N" raises signal N, anything else ends with 0.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -13,8 +12,7 @@
 
 int main(int argc, char** argv) {
   if (argc < 2 || !*argv[1]) return 99;
-  std::string marker = argv[1];
-  std::string tmp = marker + ".part";
+  std::string tmp = std::string(argv[1]) + ".part";
   FILE* f = std::fopen(tmp.c_str(), "w");
   if (!f) return 98;
   char cwd[4096];
@@ -22,14 +20,13 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i)
     std::fprintf(f, "arg=%s\n", argv[i]);
   std::fclose(f);
-  std::rename(tmp.c_str(), marker.c_str());
+  std::rename(tmp.c_str(), argv[1]);
 
   const char* action = argc > 2 ? argv[2] : "";
   if (std::strncmp(action, "exit:", 5) == 0) return std::atoi(action + 5);
   if (std::strncmp(action, "signal:", 7) == 0) {
     std::signal(std::atoi(action + 7), SIG_DFL);
     std::raise(std::atoi(action + 7));
-    return 97;
   }
   return 0;
 }
