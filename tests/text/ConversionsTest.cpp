@@ -61,33 +61,23 @@ template <class F> std::string written(int room, F convert) {
 TEST(Conversions, MacRomanMatchesReferenceBothWays) {
   const auto table = readTable("macroman.txt");
   ASSERT_EQ(table.size(), 256u);
-  unsigned char all[256] = {255};
-  HFSUniStr255 name = {255, {}};
-  for (int byte = 0; byte < 256; ++byte) {
-    SCOPED_TRACE(byte);
-    const auto ch = static_cast<UniChar>(table.at(byte));
-    unsigned char p[2] = {1, static_cast<unsigned char>(byte)}, back[2] = {};
-    unsigned short u[2] = {};
-    PStringToUniString(p, u, 0);
-    EXPECT_EQ(u[0], 1);
-    EXPECT_EQ(u[1], ch);
-    HFSUniStr255 one = {1, {ch}};
-    UniStringToPString(&one, back);
-    EXPECT_EQ(back[0], 1);
-    EXPECT_EQ(back[1], byte);
-    if (byte > 0) {
-      all[byte] = static_cast<unsigned char>(byte);
-      name.unicode[byte - 1] = ch;
-    }
+  // Every byte but 0 in one 255-character string, and byte 0 alone.
+  unsigned char all[256] = {255}, zero[2] = {1, 0}, p[256];
+  HFSUniStr255 name = {255, {}}, decoded = {};
+  for (int byte = 1; byte < 256; ++byte) {
+    all[byte] = static_cast<unsigned char>(byte);
+    name.unicode[byte - 1] = static_cast<UniChar>(table.at(byte));
   }
-  // The whole table at once, as 255-character strings.
-  unsigned char p[256];
+  const std::u16string expected(name.unicode, name.unicode + 255);
+  unsigned short u[256];
+  PStringToUniString(all, u, 0);
+  EXPECT_EQ(std::u16string(u + 1, u + 1 + u[0]), expected);
+  PStringToUniString(all, &decoded);
+  EXPECT_EQ(std::u16string(decoded.unicode, decoded.unicode + decoded.length), expected);
   UniStringToPString(&name, p);
   EXPECT_EQ(0, std::memcmp(p, all, 256));
-  HFSUniStr255 decoded = {};
-  PStringToUniString(all, &decoded);
-  EXPECT_EQ(decoded.length, 255);
-  EXPECT_EQ(0, std::memcmp(decoded.unicode, name.unicode, sizeof name.unicode));
+  PStringToUniString(zero, u, 0);
+  EXPECT_EQ(std::u16string(u, u + 2), std::u16string(1, u'\x0001') + char16_t(table.at(0)));
 }
 
 TEST(Conversions, WindowsLatin1ToMacRomanMatchesReference) {
@@ -156,27 +146,48 @@ TEST(Conversions, ResultsFitTheRoomGivenOrAreEmpty) {
   EXPECT_EQ(written(255, [](char* s) { UTFStringToPString(m("a\xED\x95\x9C"), pas(s)); })[0], 0);
 }
 
-TEST(Conversions, FailuresLeaveEmptyUnicodeAndPascalResults) {
-  unsigned char p[256] = {4, 'j', 'u', 'n', 'k'};
-  unsigned short u[300] = {3, 'j', 'u', 'n'}, huge[] = {0x8001, 'a', 'b'};
-  UTFStringToUniString(m("ok\xC3("), u);
-  EXPECT_EQ(u[0], 0);
-  u[0] = 3;
-  SJIS_PStringToUniString(pas(m("\x02\x82\x20")), u);
-  EXPECT_EQ(u[0], 0);
-  UniStringToSJIS_PString(uni(u"\u00E9").data(), p); // é is not in Shift-JIS
-  EXPECT_EQ(text(p), "");
-  p[0] = 4;
-  UniStringToSJIS_PString(huge, p);
-  EXPECT_EQ(text(p), "");
-  u[0] = 3;
-  CStringToUniString(nullptr, u);
-  EXPECT_EQ(u[0], 0);
-  u[0] = 3;
-  u[1] = 'j';
-  CStringToUniString(std::string(40000, 'a').c_str(), u); // beyond 16-bit signed positions
-  EXPECT_EQ(u[0], 0);
-  EXPECT_EQ(u[1], 'j'); // refused before writing
+TEST(Conversions, UnicodeAndPascalResultsAreWholeOrEmpty) {
+  const struct {
+    std::function<void(unsigned short*)> convert;
+    std::u16string expected;
+  } toUnicode[] = {
+      {[](auto* u) { SJIS_PStringToUniString(pas(m("\x02\x8A\xBF")), u); }, u"\u6F22"},
+      // Half-width katakana and the ASCII byte 0x5C are single bytes.
+      {[](auto* u) { SJIS_PStringToUniString(pas(m("\x03\xB1\x41\x5C")), u); }, u"\uFF71A\\"},
+      {[](auto* u) { SJIS_PStringToUniString(pas(m("\x02\x82\x20")), u); }, u""},
+      {[](auto* u) { UTFStringToUniString(m("a\xF0\x9F\x98\x80"), u); }, u"a\U0001F600"},
+      {[](auto* u) { UTFStringToUniString(m(""), u); }, u""},
+      {[](auto* u) { UTFStringToUniString(m("ok\xC3("), u); }, u""},
+      // Byte widening uses no table: 0xA5 is the bullet only through the table.
+      {[](auto* u) { RomanStringToUniString(pas(m("\x02\x41\xA5")), u); }, u"A\u00A5"},
+      {[](auto* u) { PStringToUniString(pas(m("\x02\x41\xA5")), u, 0); }, u"A\u2022"},
+      {[](auto* u) { CStringToUniString("\xA5\xA5", u); }, u"\u2022\u2022"},
+      {[](auto* u) { CStringToUniString(nullptr, u); }, u""},
+  };
+  for (const auto& c : toUnicode) {
+    unsigned short u[300] = {3, 'j', 'u', 'n'};
+    c.convert(u);
+    EXPECT_EQ(std::u16string(u + 1, u + 1 + u[0]), c.expected) << &c - toUnicode;
+  }
+  unsigned short u[300] = {3, 'j', 'u', 'n'};
+  CStringToUniString(std::string(40000, 'a').c_str(), u);         // beyond 16-bit signed positions
+  EXPECT_EQ(std::u16string(u, u + 2), std::u16string(u"\0j", 2)); // refused before writing
+
+  // Shift-JIS Pascal strings: 255 bytes hold 127 two-byte characters, not 128.
+  std::string sjis127;
+  for (int i = 0; i < 127; ++i)
+    sjis127 += "\x8A\xBF";
+  unsigned char p[256];
+  UniStringToSJIS_PString(uni(std::u16string(127, u'\u6F22')).data(), p);
+  EXPECT_EQ(text(p), sjis127);
+  // Too long, é (not in Shift-JIS), a count beyond 16-bit signed positions.
+  std::vector<unsigned short> failing[] = {
+      uni(std::u16string(128, u'\u6F22')), uni(u"\u00E9"), {0x8001, 'a', 'b'}};
+  for (auto& source : failing) {
+    p[0] = 4;
+    UniStringToSJIS_PString(source.data(), p);
+    EXPECT_EQ(p[0], 0) << source.size();
+  }
 
   // The first UniStringToPString uses the system encoding and count + 1 bytes.
   kivtest::ScopedEnv locale("LC_ALL", std::string("C.UTF-8"));
@@ -187,37 +198,4 @@ TEST(Conversions, FailuresLeaveEmptyUnicodeAndPascalResults) {
   kivtest::ScopedEnv latin("LC_ALL", std::string("de_DE.ISO-8859-1"));
   UniStringToPString(uni(u"\u00E9t\u00E9").data(), p, 0);
   EXPECT_EQ(text(p), "\xE9t\xE9");
-}
-
-TEST(Conversions, ShiftJISAndUTF8ToUnicode) {
-  unsigned short u[300];
-  SJIS_PStringToUniString(pas(m("\x02\x8A\xBF")), u); // 漢
-  EXPECT_EQ(std::u16string(u, u + 2), u"\x0001\u6F22");
-  // Half-width ｱ, A and the ASCII byte 0x5C.
-  SJIS_PStringToUniString(pas(m("\x03\xB1\x41\x5C")), u);
-  EXPECT_EQ(u[0], 3);
-  EXPECT_EQ(u[1], 0xFF71);
-
-  // 255 bytes: 127 two-byte characters fit, 128 do not.
-  std::u16string kanji(127, u'\u6F22');
-  unsigned char p[256];
-  UniStringToSJIS_PString(uni(kanji).data(), p);
-  EXPECT_EQ(p[0], 254);
-  EXPECT_EQ(0, std::memcmp(p + 1, "\x8A\xBF", 2));
-  UniStringToSJIS_PString(uni(kanji + u'\u6F22').data(), p);
-  EXPECT_EQ(p[0], 0);
-
-  UTFStringToUniString(m("a\xF0\x9F\x98\x80"), u);
-  EXPECT_EQ(std::u16string(u, u + 4), u"\x0003\x0061\U0001F600");
-  UTFStringToUniString(m(""), u);
-  EXPECT_EQ(u[0], 0);
-
-  // Byte widening against the table: 0xA5 is the bullet only through the table.
-  unsigned char bullet[] = {2, 'A', 0xA5};
-  RomanStringToUniString(bullet, u);
-  EXPECT_EQ(std::u16string(u, u + 3), u"\x0002\x0041\x00A5");
-  PStringToUniString(bullet, u, 0);
-  EXPECT_EQ(u[2], 0x2022);
-  CStringToUniString("\xA5\xA5", u);
-  EXPECT_EQ(std::u16string(u, u + 3), u"\x0002\u2022\u2022");
 }

@@ -73,10 +73,9 @@ TEST(KIVStr, AppendsEveryFormDecodedInItsOwnEncoding) {
   unsigned short uni[] = {3, 'x', 0xD83D, 0xDE00}, none[] = {0, 'z'};
   utf8 << uni << none << pas("\0abc") << static_cast<const __CFString*>(roman.GetCFString());
   EXPECT_EQ(unitsOf(utf8), u"\u00E9x\U0001F600\u00E9\u00E9\u2022");
-  EXPECT_EQ(utf8.Length(), 7);
 }
 
-TEST(KIVStr, AppendingAStringChecksEncodingThenEmptiness) {
+TEST(KIVStr, StringOperandsMustShareTheEncodingAndNotBeEmpty) {
   RecordingFeedback fb, otherFb;
   KIVStr s = makeStr("ab", kUTF8, &fb);
   KIVStr empty(0, kUTF8, &otherFb), emptyRoman(0, kRoman, &otherFb);
@@ -87,39 +86,32 @@ TEST(KIVStr, AppendingAStringChecksEncodingThenEmptiness) {
   EXPECT_TRUE(otherFb.messages.empty());
   s << s;
   EXPECT_EQ(unitsOf(s), u"abab");
-
   KIVStr quiet = makeStr("q", kUTF8, nullptr); // no feedback: silent, same outcome
   quiet << empty << roman;
   EXPECT_EQ(unitsOf(quiet), u"q");
-}
 
-TEST(KIVStr, AssignmentEmptiesFirstAndKeepsSelf) {
-  RecordingFeedback fb;
-  KIVStr target = makeStr("old", kUTF8, &fb);
-  target = makeStr("new", kRoman, nullptr);
-  EXPECT_TRUE(target.IsEmpty());
+  // A sum reports to its left operand and is then a copy of it.
+  fb.messages.clear();
+  KIVStr sum = s + makeStr("!", kUTF8, &otherFb);
+  EXPECT_EQ(unitsOf(sum), u"abab!");
+  EXPECT_EQ(sum.GetExcept(), &fb);
+  EXPECT_EQ(unitsOf(s + roman), u"abab");
   EXPECT_EQ(fb.messages, (Messages{kMismatch}));
 
-  target = 42;
-  KIVStr& self = target;
-  target = self;
-  EXPECT_EQ(unitsOf(target), u"42");
-  target = pas("\x03xyz");
-  EXPECT_EQ(unitsOf(target), u"xyz");
-  target = static_cast<const char*>(nullptr);
-  EXPECT_TRUE(target.IsEmpty());
-  EXPECT_EQ(fb.messages.size(), 1u);
-}
-
-TEST(KIVStr, SumReportsToLeftOperandAndFallsBackToItsCopy) {
-  RecordingFeedback left, right;
-  KIVStr a("abc", &left), b("def", &right);
-  KIVStr sum = a + b;
-  EXPECT_EQ(unitsOf(sum), u"abcdef");
-  EXPECT_EQ(sum.GetExcept(), &left);
-  EXPECT_EQ(unitsOf(a + makeStr("x", kRoman, &right)), u"abc");
-  EXPECT_EQ(left.messages, (Messages{kMismatch}));
-  EXPECT_TRUE(right.messages.empty());
+  // Assignment empties the target first; assigning a string to itself keeps the text.
+  s = roman;
+  EXPECT_TRUE(s.IsEmpty());
+  EXPECT_EQ(fb.messages, (Messages{kMismatch, kMismatch}));
+  s = 42;
+  KIVStr& self = s;
+  s = self;
+  EXPECT_EQ(unitsOf(s), u"42");
+  s = pas("\x03xyz");
+  EXPECT_EQ(unitsOf(s), u"xyz");
+  s = static_cast<const char*>(nullptr);
+  EXPECT_TRUE(s.IsEmpty());
+  EXPECT_EQ(fb.messages.size(), 2u);
+  EXPECT_TRUE(otherFb.messages.empty());
 }
 
 // Sets the ownership flag, which no constructor sets.
@@ -146,24 +138,26 @@ TEST(KIVStr, FeedbackIsDeletedOnlyByAnOwningString) {
 }
 
 TEST(KIVStr, ComparesExactlyOrIgnoringCase) {
-  KIVStr lower("abc", nullptr), upper("ABC", nullptr), longer("abcd", nullptr);
-  EXPECT_EQ(lower.Compare(KIVStr("abc", nullptr)), 0);
-  EXPECT_NE(lower.Compare(upper), 0);
-  EXPECT_EQ(lower.CompareNoCase(upper), 0);
-  EXPECT_EQ(lower.CompareNoCase(pas("\x03"
-                                    "ABC")),
-            0);
-  EXPECT_EQ(lower.Compare(longer), -1);
-  EXPECT_EQ(longer.Compare("abc"), 1);
-  EXPECT_EQ(KIVStr(0, nullptr).Compare(static_cast<const char*>(nullptr)), 0);
-
   // The argument bytes are decoded in the system encoding, not the string's.
   ASSERT_EQ(CFStringGetSystemEncoding(), kUTF8);
   EXPECT_EQ(makeStr("\x8E", kRoman, nullptr).Compare("\xC3\xA9"), 0);
 
+  KIVStr lower("xyz", nullptr), upper("XYZ", nullptr), accented("\xC3\x89T\xC3\x89", nullptr);
+  EXPECT_EQ(lower.Compare(KIVStr("xyz", nullptr)), 0);
+  EXPECT_EQ(lower.Compare(upper), 1);
+  EXPECT_EQ(lower.CompareNoCase(upper), 0);
+  EXPECT_EQ(upper.CompareNoCase(pas("\x03xyz")), 0);
+  EXPECT_EQ(lower.Compare(pas("\x04xyzw")), -1);
+  EXPECT_EQ(accented.Compare("\xC3\xA9t\xC3\xA9"), -1);
+  EXPECT_EQ(accented.CompareNoCase("\xC3\xA9t\xC3\xA9"), 0);
+  // Literal order is by unit ('B' 0x42 before 'a' 0x61); folded order is alphabetical.
+  EXPECT_EQ(KIVStr("B", nullptr).Compare("a"), -1);
+  EXPECT_EQ(KIVStr("B", nullptr).CompareNoCase("a"), 1);
+  EXPECT_EQ(KIVStr(0, nullptr).Compare(static_cast<const char*>(nullptr)), 0);
+
   upper.Lower();
   lower.Upper();
-  EXPECT_EQ(unitsOf(upper) + unitsOf(lower), u"abcABC");
+  EXPECT_EQ(unitsOf(upper) + unitsOf(lower), u"xyzXYZ");
 }
 
 TEST(KIVStr, PascalCopyChecksLengthThenEncoding) {
@@ -218,9 +212,8 @@ TEST(KIVStr, CStringCopyIsBoundedByLen) {
 TEST(KIVStr, UnicodeAndUTF8CopiesCutWithinTheirRoom) {
   RecordingFeedback fb;
   unsigned short uni[5] = {9, 9, 9, 9, 0x7777};
-  makeStr("abcde", kUTF8, &fb).GetUniStringCopy(uni, 3);
-  EXPECT_EQ(std::u16string(uni, uni + 5), u"\x0003"
-                                          u"abc\x7777");
+  makeStr("xyzwv", kUTF8, &fb).GetUniStringCopy(uni, 3);
+  EXPECT_EQ(std::u16string(uni, uni + 5), u"\x0003xyz\x7777");
   EXPECT_EQ(fb.messages, (Messages{kTooLong}));
 
   KIVStr s(0, kRoman, &fb);
@@ -299,10 +292,14 @@ TEST(KIVStr, SubstringsTakeTheSystemEncodingAndNoFeedback) {
   EXPECT_EQ(whole.GetExcept(), &fb);
   EXPECT_EQ(unitsOf(tail), u"ef");
   EXPECT_EQ(tail.GetExcept(), nullptr);
+  CFStringRef copy = s.GetCFStringCopy(); // owned by the caller, unaffected by later changes
+  s << "g";
+  EXPECT_EQ(CFStringGetLength(copy), 6);
+  CFRelease(copy);
 
   fb.messages.clear();
   s << s.Mid(0, 2); // the substring is in the system encoding, not Mac Roman
-  EXPECT_EQ(unitsOf(s), u"abcdef");
+  EXPECT_EQ(unitsOf(s), u"abcdefg");
   EXPECT_EQ(fb.messages, (Messages{kMismatch}));
 
   // Suffix test, ignoring case; an empty suffix reads at the end and reports.

@@ -1,7 +1,8 @@
-// The string service: decoding, encoding without substitution, mutation, comparison and the
-// system encoding.
+// The string service: decoding, encoding without substitution, mutation and the system
+// encoding.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -43,27 +44,11 @@ TEST(StringService, CreationFailsOnBytesInvalidInTheEncoding) {
   CFRelease(s);
 }
 
-TEST(StringService, EncodingFailsRatherThanSubstitutes) {
-  CFStringRef s = create("caf\xC3\xA9");
+TEST(StringService, EncodingFailsRatherThanSubstitutesOrDrops) {
+  // No '?' for a character without a form (U+0100), and invisible ones (soft hyphen, zero-width
+  // space, word joiner) are not dropped either.
   char buf[8];
-  ASSERT_TRUE(CFStringGetCString(s, buf, 5, kCFStringEncodingMacRoman));
-  EXPECT_STREQ(buf, "caf\x8E");
-  // UTF-8 needs 5 bytes and the terminator: 5 is one short, and nothing goes past it.
-  std::memset(buf, 'x', sizeof buf);
-  EXPECT_FALSE(CFStringGetCString(s, buf, 5, kCFStringEncodingUTF8));
-  EXPECT_EQ(buf[0], 0);
-  EXPECT_EQ(buf[5], 'x');
-  EXPECT_FALSE(CFStringGetCString(s, buf, 0, kCFStringEncodingUTF8));
-  unsigned char p[8];
-  EXPECT_TRUE(CFStringGetPascalString(s, p, 5, kCFStringEncodingMacRoman));
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(p), 5), "\x04" + std::string("caf\x8E"));
-  EXPECT_FALSE(CFStringGetPascalString(s, p, 4, kCFStringEncodingMacRoman));
-  EXPECT_EQ(p[0], 0);
-  CFRelease(s);
-
-  // No '?' for a character without a form, and invisible ones (soft hyphen, zero-width space,
-  // word joiner) are not dropped either.
-  s = create("a\xC4\x80"); // U+0100
+  CFStringRef s = create("a\xC4\x80");
   EXPECT_FALSE(CFStringGetCString(s, buf, sizeof buf, kCFStringEncodingWindowsLatin1));
   CFRelease(s);
   for (const char* text : {"a\xC4\x80", "a\xC2\xAD", "a\xE2\x80\x8B", "a\xE2\x81\xA0"}) {
@@ -74,7 +59,6 @@ TEST(StringService, EncodingFailsRatherThanSubstitutes) {
     }
     CFRelease(s);
   }
-
   // A Pascal string never holds more than 255 bytes, whatever the buffer size.
   std::vector<UniChar> units(256, 'a');
   s = CFStringCreateWithCharacters(kCFAllocatorDefault, units.data(), 256);
@@ -85,70 +69,37 @@ TEST(StringService, EncodingFailsRatherThanSubstitutes) {
 
 TEST(StringService, GetBytesEncodesWholeCharacters) {
   CFStringRef s = create("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"); // a é € 😀
-  ASSERT_EQ(CFStringGetLength(s), 5);
   const CFRange all = CFRangeMake(0, 5);
   UInt8 buf[16];
   CFIndex used = -1;
-  EXPECT_EQ(CFStringGetBytes(s, all, kCFStringEncodingUTF8, 0, false, buf, 5, &used), 2);
-  EXPECT_EQ(used, 3);
   // A null buffer measures; a surrogate pair is never split.
   EXPECT_EQ(CFStringGetBytes(s, all, kCFStringEncodingUTF8, 0, false, nullptr, 0, &used), 5);
   EXPECT_EQ(used, 10);
   EXPECT_EQ(CFStringGetBytes(s, all, kCFStringEncodingUTF8, 0, false, buf, 9, &used), 3);
-  // Mac Roman stops at the first character it lacks.
+  // Mac Roman stops at the first character it lacks; a range past the end gives nothing.
   EXPECT_EQ(CFStringGetBytes(s, all, 0, 0, false, buf, 16, &used), 3);
-  EXPECT_EQ(used, 3);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), 3), "a\x8E\xDB");
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), used), "a\x8E\xDB");
   EXPECT_EQ(CFStringGetBytes(s, CFRangeMake(3, 5), 0, 0, false, buf, 16, &used), 0);
   CFRelease(s);
 }
 
-TEST(StringService, MutableStringsGrowShrinkAndMapCase) {
+TEST(StringService, MutableStringsMapCaseFullyAndCopiesStayPut) {
   CFMutableStringRef m = CFStringCreateMutable(kCFAllocatorDefault, 0);
-  CFStringAppendCString(m, "Stra\xC3\x9F", kCFStringEncodingUTF8);
-  CFStringAppendPascalString(m, reinterpret_cast<const unsigned char*>("\x02 \x8E"), 0);
+  CFStringAppendCString(m, "Stra\xC3\x9F \xC3\xA9", kCFStringEncodingUTF8);
   CFStringAppendCString(m, "\xC3", kCFStringEncodingUTF8); // does not decode: nothing added
-  const UniChar more[] = {'!', 0xD83D, 0xDE00};
-  CFStringAppendCharacters(m, more, 3);
-  EXPECT_EQ(unitsOf(m), u"Stra\u00DF \u00E9!\U0001F600");
-
   CFStringUppercase(m, nullptr);
-  EXPECT_EQ(unitsOf(m), u"STRASS \u00C9!\U0001F600");
+  EXPECT_EQ(unitsOf(m), u"STRASS \u00C9");
   CFStringDelete(m, CFRangeMake(6, 100)); // clipped to the text
   CFStringLowercase(m, nullptr);
   CFStringAppend(m, m);
   EXPECT_EQ(unitsOf(m), u"strassstrass");
-
-  // A copy of a mutable string does not follow later changes; an immutable string refuses them.
+  // A copy does not follow later changes; an immutable string refuses them.
   CFStringRef copy = CFStringCreateCopy(kCFAllocatorDefault, m);
   CFStringDelete(m, CFRangeMake(0, 6));
-  EXPECT_EQ(unitsOf(copy), u"strassstrass");
   CFStringAppendCString(const_cast<CFMutableStringRef>(copy), "x", kCFStringEncodingUTF8);
-  EXPECT_EQ(CFStringGetLength(copy), 12);
+  EXPECT_EQ(unitsOf(copy), u"strassstrass");
   CFRelease(copy);
   CFRelease(m);
-}
-
-TEST(StringService, CompareIsLiteralOrCaseInsensitive) {
-  const struct {
-    const char *a, *b;
-    CFOptionFlags options;
-    CFComparisonResult expected;
-  } cases[] = {
-      {"\xC3\x89T\xC3\x89", "\xC3\x89T\xC3\x89", 0, kCFCompareEqualTo},
-      {"\xC3\x89T\xC3\x89", "\xC3\xA9t\xC3\xA9", 0, kCFCompareLessThan},
-      {"\xC3\x89T\xC3\x89", "\xC3\xA9t\xC3\xA9", kCFCompareCaseInsensitive, kCFCompareEqualTo},
-      // Literal order is by unit ('b' 0x62 after 'A' 0x41); folded order is alphabetical.
-      {"b", "A", 0, kCFCompareGreaterThan},
-      {"A", "b", kCFCompareCaseInsensitive, kCFCompareLessThan},
-      {"A", "ab", kCFCompareCaseInsensitive, kCFCompareLessThan},
-  };
-  for (const auto& c : cases) {
-    CFStringRef a = create(c.a), b = create(c.b);
-    EXPECT_EQ(CFStringCompare(a, b, c.options), c.expected) << &c - cases;
-    CFRelease(a);
-    CFRelease(b);
-  }
 }
 
 TEST(StringService, SystemEncodingFollowsTheEnvironment) {
@@ -188,21 +139,21 @@ TEST(StringService, SystemEncodingFollowsTheEnvironment) {
 
 TEST(StringService, ConvertersWorkOnEveryThread) {
   // Each thread has its own converters; interleaved encodings must not disturb each other.
-  auto work = [](bool* ok) {
-    for (int i = 0; i < 500; ++i) {
-      CFStringRef s = create("\x8A\xBF", kCFStringEncodingShiftJIS);
-      char out[8];
-      *ok = *ok && s && !CFStringGetCString(s, out, sizeof out, 0) &&
-            CFStringGetCString(s, out, sizeof out, kCFStringEncodingUTF8) &&
-            std::strcmp(out, "\xE6\xBC\xA2") == 0;
-      CFRelease(s);
-    }
-  };
-  bool ok[4] = {true, true, true, true};
+  std::atomic<int> failures{0};
   std::vector<std::thread> threads;
-  for (bool& flag : ok)
-    threads.emplace_back(work, &flag);
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([&failures] {
+      for (int i = 0; i < 500; ++i) {
+        CFStringRef s = create("\x8A\xBF", kCFStringEncodingShiftJIS);
+        char out[8];
+        if (!s || CFStringGetCString(s, out, sizeof out, kCFStringEncodingMacRoman) ||
+            !CFStringGetCString(s, out, sizeof out, kCFStringEncodingUTF8) ||
+            std::strcmp(out, "\xE6\xBC\xA2") != 0)
+          ++failures;
+        if (s) CFRelease(s);
+      }
+    });
   for (auto& t : threads)
     t.join();
-  EXPECT_EQ(std::vector<bool>(ok, ok + 4), std::vector<bool>(4, true));
+  EXPECT_EQ(failures, 0);
 }
