@@ -80,7 +80,7 @@ TEST(XmlReadOpen, ByFileReferenceAndStandardFolder) {
   EXPECT_EQ(nullptr, doc.xmldoc);
 }
 
-TEST(XmlReadFind, ByNameDepthFirstNeverClimbing) {
+TEST(XmlReadFind, ByNameAndAttributeDepthFirstNeverClimbing) {
   KivXML empty;
   EXPECT_EQ(nullptr, empty.FindNode(nullptr, "a"));
   EXPECT_EQ(nullptr, empty.FindNode(nullptr, "a", "id", "1"));
@@ -107,22 +107,21 @@ TEST(XmlReadFind, ByNameDepthFirstNeverClimbing) {
   EXPECT_EQ("6", textOf(doc, innerQ));
   EXPECT_EQ(nullptr, doc.FindNode(innerQ, "z"));
   EXPECT_EQ(nullptr, doc.FindNode(innerQ->children, "cfg"));
-}
 
-TEST(XmlReadFind, ByAttributeValue) {
-  OpenedDoc d("<l><item id=\"1\">a</item><g><item id=\"2\" id2=\"x\">b</item></g>"
+  // By attribute value.
+  OpenedDoc a("<l><item id=\"1\">a</item><g><item id=\"2\" id2=\"x\">b</item></g>"
               "<item k=\"2\">c</item><item id=\"a&amp;b\">d</item></l>");
-  ASSERT_EQ(0, d.result);
-  KivXML& doc = d.doc;
-  EXPECT_EQ("b", textOf(doc, doc.FindNode(nullptr, "item", "id", "2")));
-  EXPECT_EQ("d", textOf(doc, doc.FindNode(nullptr, "item", "id", "a&b")));
-  EXPECT_EQ(nullptr, doc.FindNode(nullptr, "item", "id", "3"));
-  EXPECT_EQ(nullptr, doc.FindNode(nullptr, "item", "nothere", "1"));
-  EXPECT_EQ(nullptr, doc.FindNode(nullptr, "g", "id", "2"));
+  ASSERT_EQ(0, a.result);
+  KivXML& list = a.doc;
+  EXPECT_EQ("b", textOf(list, list.FindNode(nullptr, "item", "id", "2")));
+  EXPECT_EQ("d", textOf(list, list.FindNode(nullptr, "item", "id", "a&b")));
+  EXPECT_EQ(nullptr, list.FindNode(nullptr, "item", "id", "3"));
+  EXPECT_EQ(nullptr, list.FindNode(nullptr, "item", "nothere", "1"));
+  EXPECT_EQ(nullptr, list.FindNode(nullptr, "g", "id", "2"));
   // A matching name with another value does not stop the walk into following siblings.
-  xmlNode* first = doc.FindNode(nullptr, "item", "id", "1");
+  xmlNode* first = list.FindNode(nullptr, "item", "id", "1");
   ASSERT_NE(nullptr, first);
-  EXPECT_EQ("c", textOf(doc, doc.FindNode(first, "item", "k", "2")));
+  EXPECT_EQ("c", textOf(list, list.FindNode(first, "item", "k", "2")));
 }
 
 TEST(XmlReadFind, TreesDeeperThanAnyParsedDocument) {
