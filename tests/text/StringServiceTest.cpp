@@ -35,6 +35,10 @@ TEST(StringService, CreationFailsOnBytesInvalidInTheEncoding) {
   EXPECT_EQ(create("abc", 0x12345), nullptr);
   EXPECT_EQ(create(nullptr, 0), nullptr);
 
+  const unsigned char roman[] = {3, 'a', 0xA5, 0xDB};
+  CFStringRef p = CFStringCreateWithPascalString(kCFAllocatorDefault, roman, 0);
+  EXPECT_EQ(unitsOf(p), u"a\u2022\u20AC");
+  CFRelease(p);
   // A counted byte run keeps embedded zeros and takes no byte-order mark off.
   const UInt8 bytes[] = {0xEF, 0xBB, 0xBF, 'a', 0, 'b'};
   CFStringRef s =
@@ -45,10 +49,26 @@ TEST(StringService, CreationFailsOnBytesInvalidInTheEncoding) {
 }
 
 TEST(StringService, EncodingFailsRatherThanSubstitutesOrDrops) {
+  // Sizes count the terminator or length byte: café takes 6 bytes in UTF-8, 5 in Mac Roman.
+  CFStringRef s = create("caf\xC3\xA9");
+  char buf[8];
+  unsigned char p[8];
+  std::memset(buf, 'x', sizeof buf);
+  EXPECT_FALSE(CFStringGetCString(s, buf, 0, kCFStringEncodingUTF8));
+  EXPECT_EQ(buf[0], 'x');
+  EXPECT_FALSE(CFStringGetCString(s, buf, 5, kCFStringEncodingUTF8));
+  EXPECT_EQ(std::string(buf, 1) + buf[5], std::string(1, '\0') + 'x');
+  EXPECT_TRUE(CFStringGetCString(s, buf, 5, kCFStringEncodingMacRoman));
+  EXPECT_STREQ(buf, "caf\x8E");
+  EXPECT_TRUE(CFStringGetPascalString(s, p, 5, kCFStringEncodingMacRoman));
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(p), 5), "\x04" + std::string("caf\x8E"));
+  EXPECT_FALSE(CFStringGetPascalString(s, p, 4, kCFStringEncodingMacRoman));
+  EXPECT_EQ(p[0], 0);
+  CFRelease(s);
+
   // No '?' for a character without a form (U+0100), and invisible ones (soft hyphen, zero-width
   // space, word joiner) are not dropped either.
-  char buf[8];
-  CFStringRef s = create("a\xC4\x80");
+  s = create("a\xC4\x80");
   EXPECT_FALSE(CFStringGetCString(s, buf, sizeof buf, kCFStringEncodingWindowsLatin1));
   CFRelease(s);
   for (const char* text : {"a\xC4\x80", "a\xC2\xAD", "a\xE2\x80\x8B", "a\xE2\x81\xA0"}) {
