@@ -3,7 +3,6 @@
 #include "SystemTestSupport.h"
 
 #include <ctime>
-#include <tuple>
 
 using kivtest::ScopedEnv;
 

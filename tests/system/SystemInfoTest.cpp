@@ -8,7 +8,6 @@
 
 #include <climits>
 #include <sys/utsname.h>
-#include <tuple>
 
 using namespace systemtest;
 

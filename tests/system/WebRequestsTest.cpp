@@ -79,14 +79,13 @@ TEST_F(WebRequests, AnswerIsCutToCapacityMinusOneWhateverTheStatus) {
   EXPECT_STREQ("Bxxxxxxxx", result);
   std::memset(result, 'Z', sizeof result);
   ASSERT_EQ(0, LoadURLIntoString(&url, result, 1, 0));
-  EXPECT_EQ('\0', result[0]);
-  EXPECT_EQ('Z', result[1]);
+  EXPECT_EQ(std::string("\0Z", 2), std::string(result, 2));
 
   // No room even for the NUL: refused without a request.
   EXPECT_EQ(-1, LoadURLIntoString(&url, result, 0, 0));
   EXPECT_EQ(-1, LoadURLIntoString(&url, result, -5, 0));
   EXPECT_EQ(-1, LoadURLIntoString(&url, nullptr, 10, 0));
-  EXPECT_EQ('Z', result[1]);
+  EXPECT_EQ(std::string("\0Z", 2), std::string(result, 2));
   EXPECT_EQ(3u, server.requests().size());
 
   // The status is not examined: an error page and an empty answer are answers.
@@ -164,16 +163,8 @@ TEST_F(WebRequests, FailuresAndUnusableUrlsLeaveTheBufferUntouched) {
 }
 
 TEST_F(WebRequests, RedirectsAreFollowedWithinLimits) {
-  struct Case {
-    int status;
-    const char* location;
-    bool post;
-    short rc;
-    size_t requests;
-    const char* next; // the request line of the second request, and its body
-    const char* nextBody;
-  };
-  const Case cases[] = {
+  // Status, place, POST or GET, result, requests made, and the second request's line and body.
+  const std::tuple<int, const char*, bool, short, size_t, const char*, const char*> cases[] = {
       {302, "/second", false, 0, 2, "GET /second HTTP/1.1", ""},
       // A POST answered with 303 continues as a GET without the body or its headers; 307
       // repeats the POST, body and all.
@@ -183,22 +174,22 @@ TEST_F(WebRequests, RedirectsAreFollowedWithinLimits) {
       {302, "/first", false, -1, 11, "GET /first HTTP/1.1", ""},
       {302, "file:///etc/passwd", false, -1, 1, nullptr, nullptr},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.status) + " to " + c.location);
+  for (const auto& [status, location, post, rc, count, next, nextBody] : cases) {
+    SCOPED_TRACE(std::to_string(status) + " to " + location);
     std::vector<std::string> script{
-        httpResponse(c.status, "", std::string("Location: ") + c.location + "\r\n")};
-    if (c.rc == 0) script.push_back(httpResponse(200, "arrived"));
+        httpResponse(status, "", std::string("Location: ") + location + "\r\n")};
+    if (rc == 0) script.push_back(httpResponse(200, "arrived"));
     WebTestServer server(script);
     NSString url(server.url("/first").c_str());
     char body[] = "k=v", result[16] = "untouched";
-    EXPECT_EQ(c.rc, c.post ? LoadPostURLIntoString(&url, body, result, sizeof result, 0)
-                           : LoadURLIntoString(&url, result, sizeof result, 0));
-    EXPECT_STREQ(c.rc == 0 ? "arrived" : "untouched", result);
+    EXPECT_EQ(rc, post ? LoadPostURLIntoString(&url, body, result, sizeof result, 0)
+                       : LoadURLIntoString(&url, result, sizeof result, 0));
+    EXPECT_STREQ(rc == 0 ? "arrived" : "untouched", result);
     auto requests = server.requests();
-    ASSERT_EQ(c.requests, requests.size());
-    if (!c.next) continue;
-    EXPECT_EQ(c.next, requestLine(requests[1]));
-    EXPECT_EQ(c.nextBody, bodyOf(requests[1]));
-    EXPECT_EQ(*c.nextBody != '\0', requests[1].find("Content-Length:") != npos);
+    ASSERT_EQ(count, requests.size());
+    if (!next) continue;
+    EXPECT_EQ(next, requestLine(requests[1]));
+    EXPECT_EQ(nextBody, bodyOf(requests[1]));
+    EXPECT_EQ(*nextBody != '\0', requests[1].find("Content-Length:") != npos);
   }
 }
