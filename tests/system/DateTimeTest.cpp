@@ -84,7 +84,7 @@ TEST(DateTimeText, PascalFormsAndOutOfRangeTimes) {
     EXPECT_EQ(text(kMarch1, form), systemtest::pstr(p));
     EXPECT_EQ(0xEE, p[p[0] + 1]);
   }
-  EXPECT_EQ("14:05", systemtest::pstr(p));
+  EXPECT_EQ("14:05", systemtest::pstr(p)); // the last one, kHM
 
   // Times beyond any calendar give short or empty texts, never a crash.
   for (long t : {2147483647L * 100000L, -2147483647L * 100000L, 0x7FFFFFFFFFFFFFFFL,
