@@ -40,8 +40,10 @@ KIVStr::KIVStr(const unsigned char* pascal, KIVFeedback* feedback)
 }
 
 KIVStr::KIVStr(const KIVStr& other)
-    : KIVStr(static_cast<int>(other.Units() & 0xFFFF), other.encoding, other.feedback) {
-  CFStringAppend(text, other.text);
+    : text(CFStringCreateMutableCopy(kCFAllocatorDefault, 0, other.text)),
+      cStringBufferPresent(false), encoding(other.encoding), feedback(other.feedback),
+      ownsFeedback(false), cStringBuffer(nullptr) {
+  pascalBuffer[0] = 0;
 }
 
 KIVStr::~KIVStr() {

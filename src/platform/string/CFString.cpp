@@ -189,11 +189,16 @@ CFMutableStringRef CFStringCreateMutable(CFAllocatorRef, CFIndex maxLength) {
   });
 }
 
-CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef alloc, CFIndex maxLength,
+CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef, CFIndex maxLength,
                                              CFStringRef string) {
-  CFMutableStringRef s = CFStringCreateMutable(alloc, maxLength);
-  if (s && string) CFStringAppend(s, string);
-  return s;
+  return guarded<CFMutableStringRef>(nullptr, [&] {
+    auto* s = __CFString::make(true);
+    if (string)
+      s->text.assign(string->text.begin(), string->text.end());
+    else if (maxLength > 0 && maxLength <= 1 << 20)
+      s->text.reserve(static_cast<size_t>(maxLength));
+    return s;
+  });
 }
 
 CFStringRef CFStringCreateWithCharacters(CFAllocatorRef, const UniChar* chars, CFIndex numChars) {
