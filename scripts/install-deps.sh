@@ -11,7 +11,7 @@ packages=(
   gettext
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  attr shared-mime-info desktop-file-utils
+  attr shared-mime-info desktop-file-utils openssl
 )
 
 missing=()
