@@ -125,15 +125,27 @@ bool appendDecoded(std::vector<UniChar>& text, const char* bytes, CFIndex n,
   return true;
 }
 
+// Makes a string object and fills its units. When filling fails or runs out of memory the object
+// is given back and the result is null, so a failed creation never leaks.
+template <typename Fill> __CFString* makeFilled(bool isMutable, Fill fill) noexcept {
+  __CFString* s = nullptr;
+  try {
+    s = __CFString::make(isMutable);
+    if (fill(s->text)) return s;
+  } catch (...) {
+  }
+  if (s) s->destroy();
+  return nullptr;
+}
+
+// The capacity of a new mutable string is only a hint; an unreasonable one is ignored.
+void reserveHint(std::vector<UniChar>& text, CFIndex maxLength) {
+  if (maxLength > 0 && maxLength <= 1 << 20) text.reserve(static_cast<size_t>(maxLength));
+}
+
 CFStringRef createDecoded(const char* bytes, CFIndex n, CFStringEncoding encoding) {
-  return guarded<CFStringRef>(nullptr, [&]() -> CFStringRef {
-    auto* s = __CFString::make(false);
-    if (!appendDecoded(s->text, bytes, n, encoding)) {
-      s->destroy();
-      return nullptr;
-    }
-    return s;
-  });
+  return makeFilled(
+      false, [&](std::vector<UniChar>& text) { return appendDecoded(text, bytes, n, encoding); });
 }
 
 bool validRange(CFStringRef s, CFRange r) {
@@ -181,32 +193,28 @@ void CFRelease(CFTypeRef object) {
 }
 
 CFMutableStringRef CFStringCreateMutable(CFAllocatorRef, CFIndex maxLength) {
-  return guarded<CFMutableStringRef>(nullptr, [&] {
-    auto* s = __CFString::make(true);
-    // The capacity is only a hint; an unreasonable one is ignored rather than honoured.
-    if (maxLength > 0 && maxLength <= 1 << 20) s->text.reserve(static_cast<size_t>(maxLength));
-    return s;
+  return makeFilled(true, [&](std::vector<UniChar>& text) {
+    reserveHint(text, maxLength);
+    return true;
   });
 }
 
 CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef, CFIndex maxLength,
                                              CFStringRef string) {
-  return guarded<CFMutableStringRef>(nullptr, [&] {
-    auto* s = __CFString::make(true);
+  return makeFilled(true, [&](std::vector<UniChar>& text) {
     if (string)
-      s->text.assign(string->text.begin(), string->text.end());
-    else if (maxLength > 0 && maxLength <= 1 << 20)
-      s->text.reserve(static_cast<size_t>(maxLength));
-    return s;
+      text.assign(string->text.begin(), string->text.end());
+    else
+      reserveHint(text, maxLength);
+    return true;
   });
 }
 
 CFStringRef CFStringCreateWithCharacters(CFAllocatorRef, const UniChar* chars, CFIndex numChars) {
   if (numChars < 0 || (numChars > 0 && !chars)) return nullptr;
-  return guarded<CFStringRef>(nullptr, [&] {
-    auto* s = __CFString::make(false);
-    s->text.assign(chars, chars + numChars);
-    return s;
+  return makeFilled(false, [&](std::vector<UniChar>& text) {
+    text.assign(chars, chars + numChars);
+    return true;
   });
 }
 
