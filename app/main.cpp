@@ -1,3 +1,3 @@
-#include "platform/frame/AppKit.h"
+#include "platform/frame/ApplicationFrame.h"
 
 int main(int argc, char* argv[]) { return NSApplicationMain(argc, argv); }

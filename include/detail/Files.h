@@ -78,8 +78,8 @@ struct FSCatalogInfo {
   UTCDateTime accessDate;
   UTCDateTime backupDate;
   FSPermissionInfo permissions;
-  UInt8 finderInfo[16];
-  UInt8 extFinderInfo[16];
+  UInt8 typeInfo[16];    // file type and creator data; always zero here
+  UInt8 extTypeInfo[16]; // extended type data; always zero here
   UInt64 dataLogicalSize;
   UInt64 dataPhysicalSize;
   UInt64 rsrcLogicalSize;
@@ -105,8 +105,8 @@ enum {
   kFSCatInfoAccessDate = 0x00000100,
   kFSCatInfoBackupDate = 0x00000200,
   kFSCatInfoPermissions = 0x00000400,
-  kFSCatInfoFinderInfo = 0x00000800,
-  kFSCatInfoFinderXInfo = 0x00001000,
+  kFSCatInfoTypeInfo = 0x00000800,
+  kFSCatInfoExtTypeInfo = 0x00001000,
   kFSCatInfoValence = 0x00002000,
   kFSCatInfoDataSizes = 0x00004000,
   kFSCatInfoRsrcSizes = 0x00008000,

@@ -160,9 +160,8 @@ void fillCatalog(const FSRef* ref, const struct stat& st, const struct stat& par
     info->permissions.groupID = st.st_gid;
     info->permissions.mode = UInt16(st.st_mode);
   }
-  if (which & kFSCatInfoFinderInfo) std::memset(info->finderInfo, 0, sizeof info->finderInfo);
-  if (which & kFSCatInfoFinderXInfo)
-    std::memset(info->extFinderInfo, 0, sizeof info->extFinderInfo);
+  if (which & kFSCatInfoTypeInfo) std::memset(info->typeInfo, 0, sizeof info->typeInfo);
+  if (which & kFSCatInfoExtTypeInfo) std::memset(info->extTypeInfo, 0, sizeof info->extTypeInfo);
   if (which & kFSCatInfoValence) info->valence = isDir ? countEntries(ref->path) : 0;
   if (which & kFSCatInfoDataSizes) {
     info->dataLogicalSize = isDir ? 0 : UInt64(st.st_size);

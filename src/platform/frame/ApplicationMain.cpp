@@ -1,7 +1,7 @@
 // The application loop over Qt: the main window comes from a Qt Designer file in the bundle's
 // resources, the delegate from the program's registration.
 #include "platform/bundle/Bundle.h"
-#include "platform/frame/AppKit.h"
+#include "platform/frame/ApplicationFrame.h"
 #include "platform/frame/GuiApplication.h"
 #include "platform/frame/QtBridge.h"
 

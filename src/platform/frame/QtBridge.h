@@ -2,7 +2,7 @@
 // tests.
 #pragma once
 
-#include "platform/frame/AppKit.h"
+#include "platform/frame/ApplicationFrame.h"
 
 class QApplication;
 class QWidget;
