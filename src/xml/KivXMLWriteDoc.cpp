@@ -111,14 +111,33 @@ int writeOutput(void* context, const char* buffer, int len) {
   return out->failed ? -1 : len;
 }
 
+// Waits until what was written to the file or folder at `path` is on the disk.
+bool syncToDisk(const std::string& path, int flags) {
+  int fd = open(path.c_str(), flags | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = fsync(fd) == 0;
+  close(fd);
+  return ok;
+}
+
+std::string folderOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
 int closeOutput(void* context) {
   Output* out = static_cast<Output*>(context);
   if (out->gzip != nullptr && xmlOutputBufferClose(out->gzip) < 0) out->failed = true;
   if (out->fd >= 0 && close(out->fd) != 0) out->failed = true;
+  // The new content reaches the disk before it replaces the old file, so that even a power
+  // loss leaves one whole version of the document.
+  if (!out->failed && !syncToDisk(out->temporary, O_RDONLY)) out->failed = true;
   bool failed = out->failed;
   if (failed || rename(out->temporary.c_str(), out->destination.c_str()) != 0) {
     unlink(out->temporary.c_str());
     failed = true;
+  } else {
+    syncToDisk(folderOf(out->destination), O_RDONLY | O_DIRECTORY); // records the rename
   }
   delete out;
   return failed ? -1 : 0;
