@@ -2,7 +2,7 @@
 #ifndef KIV_DEBUG_H
 #define KIV_DEBUG_H
 
-#include "detail/MacTypes.h"
 #include "detail/DiagnosticsLog.h"
+#include "detail/MacTypes.h"
 
 #endif

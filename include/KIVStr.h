@@ -2,9 +2,9 @@
 #ifndef KIV_KIVSTR_H
 #define KIV_KIVSTR_H
 
-#include "detail/MacTypes.h"
-#include "detail/PascalStrings.h"
 #include "detail/CharSets.h"
 #include "detail/DateTimePascal.h"
+#include "detail/MacTypes.h"
+#include "detail/PascalStrings.h"
 
 #endif

@@ -2,9 +2,9 @@
 #ifndef KIV_KIV_STR_H
 #define KIV_KIV_STR_H
 
-#include "detail/MacTypes.h"
 #include "detail/CFString.h"
 #include "detail/EncodingConversions.h"
+#include "detail/MacTypes.h"
 #include "detail/StringObject.h"
 
 #endif

@@ -2,7 +2,7 @@
 #ifndef KIV_KIVDEBUG_H
 #define KIV_KIVDEBUG_H
 
-#include "detail/MacTypes.h"
 #include "detail/DiagnosticsLog.h"
+#include "detail/MacTypes.h"
 
 #endif

@@ -2,17 +2,17 @@
 #ifndef KIV_KIVMISC_FRAMEWORKS_H
 #define KIV_KIVMISC_FRAMEWORKS_H
 
-#include "detail/MacTypes.h"
+#include "detail/Alerts.h"
 #include "detail/Console.h"
 #include "detail/DateTimeText.h"
 #include "detail/FileOperations.h"
 #include "detail/FilePanels.h"
-#include "detail/Alerts.h"
+#include "detail/Launching.h"
 #include "detail/LocalizedTexts.h"
+#include "detail/MacTypes.h"
 #include "detail/ModifierKeys.h"
 #include "detail/Pasteboard.h"
 #include "detail/SystemVersion.h"
 #include "detail/WebRequests.h"
-#include "detail/Launching.h"
 
 #endif

@@ -189,8 +189,7 @@ public:
   OSErr AddSectionAttribute(const char* name, const char* value);
   // An attribute from printf-style text, converted from Mac Roman. An empty text writes
   // nothing and returns 0. 0 or -15.
-  OSErr AddSectionAttributeFormat(const char* name, const char* format, ...)
-      KIVXML_PRINTF(3, 4);
+  OSErr AddSectionAttributeFormat(const char* name, const char* format, ...) KIVXML_PRINTF(3, 4);
   // The end of the innermost open element. 0, -8 or -11.
   OSErr EndSection();
   OSErr StartElement(const char* name); // as StartSection
@@ -225,8 +224,7 @@ public:
   _xmlNode* InsertNodeLong(_xmlNode* parent, const char* name, int value);
   _xmlNode* InsertNodeDouble(_xmlNode* parent, const char* name, double value);
   // The same with a Mac Roman Pascal string converted to UTF-8.
-  _xmlNode* InsertNodeMacRomanString(_xmlNode* parent, const char* name,
-                                     const unsigned char* pstr);
+  _xmlNode* InsertNodeMacRomanString(_xmlNode* parent, const char* name, const unsigned char* pstr);
   // Deletes the node with its subtree, and its next sibling with that one's subtree (the
   // whitespace that indents the next line in a written document). Deleting the root element
   // leaves no document open for reading. A null node does nothing.

@@ -2,8 +2,8 @@
 #ifndef KIV_WINFSREF_H
 #define KIV_WINFSREF_H
 
-#include "detail/MacTypes.h"
 #include "detail/Files.h"
+#include "detail/MacTypes.h"
 #include "detail/Paths.h"
 
 #endif
