@@ -4,6 +4,8 @@
 #include <KIVStr.h>
 #include <KIV_Str.h>
 
+#include "BenchRatios.h"
+
 #include <benchmark/benchmark.h>
 #include <unicode/uclean.h>
 #include <unicode/ucnv.h>
@@ -342,33 +344,23 @@ void BM_DetectKanjiCode_icu(benchmark::State& state) {
 }
 BENCHMARK(BM_DetectKanjiCode_icu);
 
-// Collects the timings so that each operation's ratio to its raw ICU twin can be printed.
-class RatioReporter : public benchmark::ConsoleReporter {
+// After the table, each operation's ratio to its raw ICU twin and its allocations.
+class ConversionReporter : public kivbench::RatioReporter {
 public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& run : runs) {
-      times_[run.benchmark_name()] = run.GetAdjustedCPUTime();
-      auto a = run.counters.find("allocs");
-      if (a != run.counters.end()) allocs_[run.benchmark_name()] = a->second.value;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
   void Finalize() override {
     ConsoleReporter::Finalize();
     std::printf("\nCPU time against the raw ICU call; %ld allocations counted in all (the\n"
                 "converters' opening and the harness), none expected inside the loops.\n",
                 gAllocations.load());
     std::printf("%-32s %10s %10s\n", "operation", "ratio", "allocs/op");
-    for (const auto& [name, time] : times_) {
-      const auto raw = times_.find(name + "_icu");
-      if (raw == times_.end() || raw->second <= 0) continue;
-      std::printf("%-32s %9.2fx %10.2f\n", name.c_str(), time / raw->second, allocs_[name]);
+    for (const auto& [name, timing] : times) {
+      double r = ratio(name, name + "_icu");
+      if (r < 0) continue;
+      auto allocs = timing.counters.find("allocs");
+      std::printf("%-32s %9.2fx %10.2f\n", name.c_str(), r,
+                  allocs == timing.counters.end() ? 0.0 : allocs->second);
     }
   }
-
-private:
-  std::map<std::string, double> times_;
-  std::map<std::string, double> allocs_;
 };
 
 } // namespace
@@ -389,7 +381,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "ICU allocations are not counted: %s\n", u_errorName(status));
   setenv("LC_ALL", "C.UTF-8", 1);
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  ConversionReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

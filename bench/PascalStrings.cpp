@@ -1,6 +1,8 @@
 // Times PPcat and JSTlong beside the plain C calls doing the same work, and prints the ratios.
 #include <KIVStr.h>
 
+#include "BenchRatios.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -70,34 +72,14 @@ void BM_JSTlong_snprintf(benchmark::State& state) {
 }
 BENCHMARK(BM_JSTlong_snprintf);
 
-// Prints the usual table and keeps each benchmark's CPU time per iteration (the machine may be
-// shared) for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-  RatioReporter() : ConsoleReporter(OO_Tabular) {}
-  std::map<std::string, double> times;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration && !r.error_occurred)
-        times[r.benchmark_name()] = r.GetAdjustedCPUTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  kivbench::RatioReporter reporter(benchmark::ConsoleReporter::OO_Tabular);
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  auto ratio = [&](const char* ours, const char* plain) {
-    auto a = reporter.times.find(ours);
-    auto b = reporter.times.find(plain);
-    if (a != reporter.times.end() && b != reporter.times.end() && b->second > 0)
-      std::printf("ratio %s / %s: %.2f\n", ours, plain, a->second / b->second);
-  };
-  ratio("BM_PPcat", "BM_PPcat_memcpy");
-  ratio("BM_JSTlong", "BM_JSTlong_snprintf");
+  reporter.printRatio("BM_PPcat / BM_PPcat_memcpy", "BM_PPcat", "BM_PPcat_memcpy");
+  reporter.printRatio("BM_JSTlong / BM_JSTlong_snprintf", "BM_JSTlong", "BM_JSTlong_snprintf");
   benchmark::Shutdown();
   return 0;
 }

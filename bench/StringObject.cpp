@@ -2,6 +2,8 @@
 // icu::UnicodeString doing the same work, and prints the ratios.
 #include <KIV_Str.h>
 
+#include "BenchRatios.h"
+
 #include <benchmark/benchmark.h>
 #include <unicode/unistr.h>
 #include <unicode/ustring.h>
@@ -147,32 +149,16 @@ void BM_ICU_ToCString(benchmark::State& state) {
 }
 BENCHMARK(BM_ICU_ToCString);
 
-// Prints the usual table and keeps each benchmark's CPU time per iteration (the machine may be
-// shared) for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-  std::map<std::string, double> times;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration && !r.error_occurred)
-        times[r.benchmark_name()] = r.GetAdjustedCPUTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  kivbench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   for (const char* name :
-       {"AppendCString", "AppendInt", "AppendString", "AppendMixed", "ToCString"}) {
-    auto a = reporter.times.find(std::string("BM_KIVStr_") + name);
-    auto b = reporter.times.find(std::string("BM_ICU_") + name);
-    if (a != reporter.times.end() && b != reporter.times.end() && b->second > 0)
-      std::printf("ratio KIVStr / icu::UnicodeString, %s: %.2f\n", name, a->second / b->second);
-  }
+       {"AppendCString", "AppendInt", "AppendString", "AppendMixed", "ToCString"})
+    reporter.printRatio(std::string("KIVStr / icu::UnicodeString, ") + name,
+                        std::string("BM_KIVStr_") + name, std::string("BM_ICU_") + name);
   benchmark::Shutdown();
   return 0;
 }

@@ -14,6 +14,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "BenchRatios.h"
 #include "KivXML.h"
 
 namespace {
@@ -116,36 +117,16 @@ BENCHMARK(BM_libxml2_OpenAndRead);
 BENCHMARK(BM_KivXML_Read);
 BENCHMARK(BM_libxml2_Read);
 
-// Prints the usual table and keeps each benchmark's CPU time per iteration (the machine may be
-// shared) for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-  std::map<std::string, double> cpu;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration && !r.error_occurred) {
-        double t = r.GetAdjustedCPUTime();
-        auto it = cpu.find(r.benchmark_name());
-        if (it == cpu.end() || t < it->second) cpu[r.benchmark_name()] = t;
-      }
-  }
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   writeSettings();
-  RatioReporter reporter;
+  kivbench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  auto ratio = [&](const char* ours, const char* raw) {
-    auto a = reporter.cpu.find(ours), b = reporter.cpu.find(raw);
-    if (a != reporter.cpu.end() && b != reporter.cpu.end())
-      std::printf("ratio %s / %s: %.2f\n", ours, raw, a->second / b->second);
-  };
-  ratio("BM_KivXML_OpenAndRead", "BM_libxml2_OpenAndRead");
-  ratio("BM_KivXML_Read", "BM_libxml2_Read");
+  reporter.printRatio("BM_KivXML_OpenAndRead / BM_libxml2_OpenAndRead", "BM_KivXML_OpenAndRead",
+                      "BM_libxml2_OpenAndRead");
+  reporter.printRatio("BM_KivXML_Read / BM_libxml2_Read", "BM_KivXML_Read", "BM_libxml2_Read");
   std::remove(gPath.c_str());
   benchmark::Shutdown();
   return 0;

@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 
+#include "BenchRatios.h"
 #include "KivXML.h"
 
 namespace {
@@ -76,31 +77,16 @@ void BM_RawTextWriter_Write(benchmark::State& state) {
 }
 BENCHMARK(BM_RawTextWriter_Write)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
-// Prints the usual table and keeps the median real and CPU time per iteration of each
-// benchmark over its repetitions (the machine may be shared).
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-  std::map<std::string, std::pair<double, double>> times;
-
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median" && !r.error_occurred)
-        times[r.run_name.function_name] = {r.GetAdjustedRealTime(), r.GetAdjustedCPUTime()};
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  kivbench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  auto ours = reporter.times.find("BM_KivXML_Write");
-  auto raw = reporter.times.find("BM_RawTextWriter_Write");
-  if (ours != reporter.times.end() && raw != reporter.times.end())
-    std::printf("ratio KivXML / raw text writer (medians): %.2f real, %.2f CPU\n",
-                ours->second.first / raw->second.first, ours->second.second / raw->second.second);
+  double real = reporter.ratio("BM_KivXML_Write", "BM_RawTextWriter_Write", true);
+  double cpu = reporter.ratio("BM_KivXML_Write", "BM_RawTextWriter_Write");
+  if (real >= 0 && cpu >= 0)
+    std::printf("ratio KivXML / raw text writer (medians): %.2f real, %.2f CPU\n", real, cpu);
   unlink((folder() + "/kiv.xml").c_str());
   unlink((folder() + "/raw.xml").c_str());
   rmdir(folder().c_str());
