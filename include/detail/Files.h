@@ -2,9 +2,10 @@
 // objects between folders and finding standard folders. Compiles as C++11.
 //
 // An FSRef is a fixed-size value: copy it freely. It holds the object's canonical absolute path
-// (symbolic links resolved, at most 4095 bytes) together with the device and inode numbers seen
-// when it was made. Every operation on a reference checks that the same object still sits at
-// that path; if it was removed, replaced or moved away, the operation answers fnfErr.
+// (symbolic links resolved, at most 4095 bytes) together with the device and inode numbers and,
+// where the file system records one, the birth time seen when it was made. Every operation on a
+// reference checks that the same object still sits at that path; if it was removed, replaced or
+// moved away, the operation answers fnfErr, also when a new object reuses the old inode number.
 #ifndef KIV_DETAIL_FILES_H
 #define KIV_DETAIL_FILES_H
 
@@ -39,6 +40,9 @@ enum { kFSRefPathCapacity = 4096 };
 struct FSRef {
   UInt64 device;
   UInt64 inode;
+  SInt64 birthSeconds; // birth time, where birthKnown is 1
+  UInt32 birthNanoseconds;
+  UInt32 birthKnown;
   char path[kFSRefPathCapacity]; // NUL-terminated; private to the service
 };
 typedef FSRef* FSRefPtr;

@@ -4,11 +4,10 @@
 #include "detail/FileOperations.h"
 #include "detail/FolderCodes.h"
 #include "detail/Paths.h"
+#include "platform/files/Entries.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
-#include <sys/stat.h>
 
 namespace {
 
@@ -38,22 +37,15 @@ bool intoFolder(const char* source, const char* destFolder, size_t room, std::st
 } // namespace
 
 bool Exist(const char* path) {
-  struct stat st;
-  return path && stat(path, &st) == 0;
+  return kiv::platform::kindOf(path) != kiv::platform::ObjectKind::none;
 }
 
 bool IsFile(const char* path) {
-  struct stat st;
-  return path && stat(path, &st) == 0 && (st.st_mode & 0x4000) == 0;
+  auto kind = kiv::platform::kindOf(path);
+  return kind != kiv::platform::ObjectKind::none && kind != kiv::platform::ObjectKind::folder;
 }
 
-int CreateEmptyFile(char* path) {
-  if (!path) return -1;
-  FILE* f = std::fopen(path, "w");
-  if (!f) return -1;
-  std::fclose(f);
-  return 0;
-}
+int CreateEmptyFile(char* path) { return kiv::platform::truncateOrCreateFile(path) == 0 ? 0 : -1; }
 
 bool CFSIsFolder(const char* path) {
   FSRef ref;

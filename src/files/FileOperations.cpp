@@ -4,21 +4,15 @@
 #include "detail/FileOperations.h"
 
 #include "detail/Console.h"
-#include "platform/files/Trees.h"
+#include "platform/files/Entries.h"
+#include "platform/files/Transfer.h"
 #include "platform/files/UserFolders.h"
 
-#include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <string>
-#include <sys/xattr.h>
 #include <system_error>
 
-namespace fs = std::filesystem;
-
 namespace {
-
-const char kLabelAttribute[] = "user.kiv.label";
 
 short copyFolderPath(const std::string& path, char* destination, short maxLen) {
   if (!destination || maxLen < 0) return -1;
@@ -51,79 +45,14 @@ void report(const char* operation, const char* source, const char* destination,
 
 std::error_code errorOf(std::errc e) { return std::make_error_code(e); }
 
-// The path without trailing separators (the root stays "/").
-std::string trimmed(const char* path) {
-  std::string s = path;
-  while (s.size() > 1 && s.back() == '/')
-    s.pop_back();
-  return s;
-}
-
-// A key that names the directory entry itself: folders on the way resolved, the last component
-// kept as written (a symbolic link there is the entry, not its target).
-fs::path entryKey(const fs::path& p) {
-  std::error_code ec;
-  fs::path abs = fs::absolute(p, ec).lexically_normal();
-  if (ec) return p.lexically_normal();
-  fs::path parent = fs::weakly_canonical(abs.parent_path(), ec);
-  if (ec) parent = abs.parent_path().lexically_normal();
-  if (!abs.has_filename()) return parent;
-  return parent / abs.filename();
-}
-
-// True when `inner` lies strictly below `outer`.
-bool isBelow(const fs::path& inner, const fs::path& outer) {
-  auto o = outer.begin(), i = inner.begin();
-  for (; o != outer.end(); ++o, ++i) {
-    if (i == inner.end() || *i != *o) return false;
-  }
-  return i != inner.end();
-}
-
-bool entryExists(const fs::path& p) {
-  std::error_code ec;
-  return fs::exists(fs::symlink_status(p, ec));
-}
-
 short transfer(bool move, const char* source, const char* destination) {
   const char* operation = move ? "move" : "copy";
   if (!source || !destination || !*source || !*destination) {
     report(operation, source, destination, errorOf(std::errc::invalid_argument));
     return -1;
   }
-  fs::path from = trimmed(source), to = trimmed(destination);
-  fs::path fromKey = entryKey(from), toKey = entryKey(to);
-
-  if (fromKey == toKey) {
-    // The object is already where it should be; replacing it would destroy it.
-    if (entryExists(from)) return 0;
-    report(operation, source, destination, errorOf(std::errc::no_such_file_or_directory));
-    return -1;
-  }
-  // Removing the destination must not remove the source, nor what a source link points to, and
-  // a folder cannot go inside itself.
-  std::error_code linkError;
-  fs::path target = fs::is_symlink(fs::symlink_status(from, linkError))
-                        ? fs::weakly_canonical(fs::absolute(from), linkError)
-                        : fromKey;
-  if (isBelow(fromKey, toKey) || isBelow(toKey, fromKey) || target == toKey ||
-      isBelow(target, toKey)) {
-    report(operation, source, destination, errorOf(std::errc::invalid_argument));
-    return -1;
-  }
-
   std::error_code ec;
-  if (entryExists(to)) {
-    fs::remove_all(to, ec);
-    if (ec) {
-      report(operation, source, destination, ec);
-      return -1;
-    }
-  }
-  if (move)
-    kiv::platform::moveTree(from, to, ec);
-  else
-    kiv::platform::copyTree(from, to, ec);
+  kiv::platform::transferObject(source, destination, move, true, ec);
   if (ec) {
     report(operation, source, destination, ec);
     return -1;
@@ -156,17 +85,8 @@ short doRemoveObject(const char* path) {
     report("remove", path, nullptr, errorOf(std::errc::invalid_argument));
     return -1;
   }
-  fs::path target = trimmed(path);
-  if (entryKey(target) == fs::path("/")) {
-    report("remove", path, nullptr, errorOf(std::errc::operation_not_permitted));
-    return -1;
-  }
-  if (!entryExists(target)) {
-    report("remove", path, nullptr, errorOf(std::errc::no_such_file_or_directory));
-    return -1;
-  }
   std::error_code ec;
-  fs::remove_all(target, ec);
+  kiv::platform::removeObject(path, ec);
   if (ec) {
     report("remove", path, nullptr, ec);
     return -1;
@@ -175,22 +95,10 @@ short doRemoveObject(const char* path) {
 }
 
 int GetNumberOfFilesInFolder(const char* path) {
-  if (!path) return 0;
-  std::error_code ec;
-  int count = 0;
-  for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec))
-    ++count;
-  return ec ? 0 : count;
+  unsigned count = 0;
+  return kiv::platform::countEntries(path, count) ? int(count) : 0;
 }
 
 void OpenFile(const char* path) { kiv::platform::openWithDefaultApplication(path); }
 
-void SetFinderLabel(const char* path, int label) {
-  if (!path) return;
-  if (label == 0) {
-    removexattr(path, kLabelAttribute);
-    return;
-  }
-  std::string value = std::to_string(label);
-  setxattr(path, kLabelAttribute, value.data(), value.size(), 0);
-}
+void SetFinderLabel(const char* path, int label) { kiv::platform::setLabelAttribute(path, label); }

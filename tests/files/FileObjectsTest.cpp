@@ -1,9 +1,12 @@
 #include "KivMisc.h"
 #include "WinFSRef.h"
 
+#include "ChildProcess.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 using kivtest::TempDir;
@@ -26,6 +29,17 @@ TEST(FileObjects, ExistenceAndEmptyFiles) {
   EXPECT_EQ(0, CreateEmptyFile(fresh.data()));
   EXPECT_TRUE(IsFile(fresh.c_str()));
   EXPECT_EQ(-1, CreateEmptyFile(nowhere.data()));
+
+  // What is not a regular file is refused at once, never opened: a FIFO would block for ever.
+  std::string fifo = dir + "/fifo";
+  ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+  auto outcome = kivtest::runInChild({.timeoutSeconds = 10}, [&] {
+    kivtest::Findings found;
+    for (std::string p : {fifo, dir, std::string("/dev/null")})
+      found.expect(CreateEmptyFile(p.data()) == -1, p + " was taken for a file");
+    return found.text;
+  });
+  EXPECT_EQ("", outcome.failures);
 }
 
 TEST(FileObjects, NamesOfReferences) {

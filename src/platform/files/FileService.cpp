@@ -2,7 +2,9 @@
 // and inode it had; see include/detail/Files.h.
 #include "detail/Files.h"
 
-#include "platform/files/Trees.h"
+#include "platform/files/Entries.h"
+#include "platform/files/Identity.h"
+#include "platform/files/Transfer.h"
 #include "platform/files/UserFolders.h"
 
 #include <unicode/ustring.h>
@@ -11,7 +13,6 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -47,22 +48,43 @@ OSErr errnoStatus(int err) {
   }
 }
 
-bool fillRef(const char* canonical, const struct stat& st, FSRef* ref) {
+kiv::platform::FileId idOf(const FSRef& ref) {
+  kiv::platform::FileId id;
+  id.device = ref.device;
+  id.inode = ref.inode;
+  id.hasBirth = ref.birthKnown != 0;
+  id.birthSeconds = ref.birthSeconds;
+  id.birthNanoseconds = ref.birthNanoseconds;
+  return id;
+}
+
+// A reference to the object at the canonical path, with the identity it has now.
+bool fillRef(const char* canonical, FSRef* ref) {
   size_t n = std::strlen(canonical);
   if (n >= sizeof ref->path) return false;
+  kiv::platform::FileId id;
+  std::error_code ec;
+  if (!kiv::platform::identify(canonical, true, id, ec)) return false;
   std::memset(ref, 0, sizeof *ref);
-  ref->device = st.st_dev;
-  ref->inode = st.st_ino;
+  ref->device = id.device;
+  ref->inode = id.inode;
+  ref->birthKnown = id.hasBirth ? 1 : 0;
+  ref->birthSeconds = id.birthSeconds;
+  ref->birthNanoseconds = id.birthNanoseconds;
   std::memcpy(ref->path, canonical, n + 1);
   return true;
 }
 
-// Checks that `ref` is well formed and that its object is still where it was.
+// Checks that `ref` is well formed and that its object is still where it was: the same device,
+// inode and birth time.
 OSErr checkRef(const FSRef* ref, struct stat* st) {
   if (!ref) return paramErr;
   if (ref->path[0] != '/' || !std::memchr(ref->path, 0, sizeof ref->path)) return paramErr;
   if (stat(ref->path, st) != 0) return errnoStatus(errno) == permErr ? permErr : fnfErr;
-  if (st->st_dev != ref->device || st->st_ino != ref->inode) return fnfErr;
+  kiv::platform::FileId now;
+  std::error_code ec;
+  if (!kiv::platform::identify(ref->path, true, now, ec)) return fnfErr;
+  if (!kiv::platform::sameObject(idOf(*ref), now)) return fnfErr;
   return noErr;
 }
 
@@ -99,13 +121,8 @@ std::string leafOf(const std::string& path) {
 }
 
 UInt32 countEntries(const char* path) {
-  DIR* dir = opendir(path);
-  if (!dir) return 0;
-  UInt32 n = 0;
-  while (struct dirent* e = readdir(dir)) {
-    if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) ++n;
-  }
-  closedir(dir);
+  unsigned n = 0;
+  kiv::platform::countEntries(path, n);
   return n;
 }
 
@@ -187,7 +204,7 @@ OSStatus FSPathMakeRef(const UInt8* path, FSRef* ref, Boolean* isDirectory) {
   if (!realpath(p, canonical)) return errnoStatus(errno);
   struct stat st;
   if (stat(canonical, &st) != 0) return errnoStatus(errno);
-  if (!fillRef(canonical, st, ref)) return bdNamErr;
+  if (!fillRef(canonical, ref)) return bdNamErr;
   if (isDirectory) *isDirectory = S_ISDIR(st.st_mode) ? 1 : 0;
   return noErr;
 }
@@ -220,7 +237,7 @@ OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, FSCatalo
   if (catalogInfo) fillCatalog(ref, st, parent, whichInfo, catalogInfo);
   if (outName) fillName(leaf, outName);
   if (fsSpec) fillSpec(leaf, st, parent, fsSpec);
-  if (parentRef && !fillRef(parentPath.c_str(), parent, parentRef)) return bdNamErr;
+  if (parentRef && !fillRef(parentPath.c_str(), parentRef)) return bdNamErr;
   return noErr;
 }
 
@@ -263,10 +280,10 @@ OSErr FSMoveObject(const FSRef* ref, const FSRef* destDirectory, FSRef* newRef) 
   std::string target = (folder == "/" ? "" : folder) + "/" + leafOf(source);
   if (target.size() >= kFSRefPathCapacity) return bdNamErr;
   struct stat existing;
-  if (lstat(target.c_str(), &existing) == 0) return dupFNErr;
+  if (lstat(target.c_str(), &existing) == 0) return dupFNErr; // itself included
 
   std::error_code ec;
-  kiv::platform::moveTree(source, target, ec);
+  kiv::platform::transferObject(source, target, true, false, ec);
   if (ec) return errnoStatus(ec.value());
   if (newRef) return makeRefFromPath(target, newRef, nullptr);
   return noErr;

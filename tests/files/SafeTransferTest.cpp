@@ -1,0 +1,472 @@
+// Copy, move and remove judged by identity, replacing through staged replacement, keeping what
+// describes the objects, and never losing data on a failure or a retry.
+#include "../log/StderrCapture.h"
+#include "ChildProcess.h"
+#include "KivMisc.h"
+#include "KivMisc_Frameworks.h"
+#include "TestSupport.h"
+#include "platform/files/Identity.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+using kivtest::ChildOptions;
+using kivtest::Findings;
+using kivtest::StderrCapture;
+using kivtest::TempDir;
+using testing::HasSubstr;
+
+namespace {
+
+short copyObject(const std::string& from, const std::string& to) {
+  std::string a = from, b = to;
+  return doCopyObject(a.data(), b.data());
+}
+
+short transfer(bool move, const std::string& from, const std::string& to) {
+  return move ? doMoveObject(from.c_str(), to.c_str()) : copyObject(from, to);
+}
+
+std::string userAttributes(const std::string& path) {
+  char names[1024];
+  ssize_t n = llistxattr(path.c_str(), names, sizeof names);
+  std::vector<std::string> found;
+  for (ssize_t at = 0; at < n; at += ssize_t(std::strlen(names + at)) + 1) {
+    std::string name = names + at;
+    if (name.rfind("user.", 0) != 0) continue;
+    char value[256];
+    ssize_t len = lgetxattr(path.c_str(), name.c_str(), value, sizeof value);
+    found.push_back(name + "=" + std::string(value, size_t(std::max<ssize_t>(len, 0))));
+  }
+  std::sort(found.begin(), found.end());
+  std::string out;
+  for (auto& f : found)
+    out += f + ",";
+  return out;
+}
+
+// One line per entry of the tree, in name order, of what a copy must keep: type, permissions,
+// owner, modification time, user attributes, the link text, and the names sharing the inode of
+// a file linked more than once. `identity` adds inode numbers (an untouched tree); `atimes` the
+// access time of files and FIFOs, which nothing here reads. Nothing is read that would change an
+// access time.
+std::string describe(const fs::path& root, bool identity, bool atimes = false) {
+  std::vector<std::pair<std::string, struct stat>> entries;
+  std::map<ino_t, std::vector<std::string>> names;
+  std::vector<fs::path> stack = {root};
+  while (!stack.empty()) {
+    fs::path p = stack.back();
+    stack.pop_back();
+    struct stat st;
+    if (lstat(p.c_str(), &st) != 0) return "missing\n";
+    entries.emplace_back(p.string(), st);
+    names[st.st_ino].push_back(p.lexically_relative(root).string());
+    if (S_ISDIR(st.st_mode))
+      for (auto& e : fs::directory_iterator(p))
+        stack.push_back(e.path());
+  }
+  std::vector<std::string> lines;
+  for (auto& [path, st] : entries) {
+    std::ostringstream line;
+    line << fs::path(path).lexically_relative(root).string() << " " << std::oct << st.st_mode
+         << std::dec << " " << st.st_uid << ":" << st.st_gid << " m" << st.st_mtim.tv_sec << "."
+         << st.st_mtim.tv_nsec;
+    if (atimes && (S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode)))
+      line << " a" << st.st_atim.tv_sec << "." << st.st_atim.tv_nsec;
+    if (identity) line << " i" << st.st_ino;
+    if (S_ISREG(st.st_mode) && st.st_nlink > 1) {
+      auto& group = names[st.st_ino];
+      std::sort(group.begin(), group.end());
+      for (auto& n : group)
+        line << " =" << n;
+    }
+    line << " " << userAttributes(path);
+    if (S_ISLNK(st.st_mode)) line << " -> " << fs::read_symlink(path).string();
+    if (S_ISREG(st.st_mode)) line << " size " << st.st_size;
+    lines.push_back(line.str());
+  }
+  std::sort(lines.begin(), lines.end());
+  std::string out;
+  for (auto& l : lines)
+    out += l + "\n";
+  return out;
+}
+
+// Entries left under hidden names (the staged objects) in a folder.
+int hiddenEntries(const fs::path& folder) {
+  int n = 0;
+  for (auto& e : fs::directory_iterator(folder))
+    if (e.path().filename().string()[0] == '.') ++n;
+  return n;
+}
+
+// A fresh folder on a file system other than the one of `here`, removed at the end.
+struct OtherFileSystem {
+  fs::path path;
+  explicit OtherFileSystem(const fs::path& here) {
+    struct stat a, b;
+    std::string base = "/dev/shm/kivtest-XXXXXX";
+    if (stat(here.c_str(), &a) == 0 && stat("/dev/shm", &b) == 0 && a.st_dev != b.st_dev &&
+        mkdtemp(base.data()))
+      path = base;
+  }
+  ~OtherFileSystem() {
+    std::error_code ec;
+    if (!path.empty()) fs::remove_all(path, ec);
+  }
+};
+
+} // namespace
+
+TEST(SafeTransfer, SameObjectUnderAnySpellingIsLeftAlone) {
+  TempDir t;
+  t.write("other/dir/.keep", "");
+  t.write("other/f", "data");
+  t.write("other/D/x", "x");
+  fs::create_directory(t.path() / "t");
+  fs::create_symlink(t.path() / "other/dir", t.path() / "t/L");
+  fs::create_hard_link(t.path() / "other/f", t.path() / "other/h");
+  std::string d = t.str(), before = describe(t.path(), true);
+  // t/L/.. is the parent of the link's target: other.
+  const struct {
+    const char* what;
+    bool move;
+    std::string from, to;
+  } rows[] = {
+      {"file moved onto itself through a link's ..", true, d + "/t/L/../f", d + "/other/f"},
+      {"file copied onto itself the other way", false, d + "/other/f", d + "/t/L/../f"},
+      {"folder moved onto itself", true, d + "/t/L/../D", d + "/other/D"},
+      {"folder copied onto itself", false, d + "/other/D/", d + "/t/L/../D"},
+      {"file copied onto another link to it", false, d + "/other/f", d + "/other/h"},
+      {"file moved onto another link to it", true, d + "/other/h", d + "/other/f"},
+  };
+  StderrCapture log;
+  for (const auto& row : rows) {
+    EXPECT_EQ(0, transfer(row.move, row.from, row.to)) << row.what;
+    EXPECT_EQ(before, describe(t.path(), true)) << row.what;
+  }
+  EXPECT_EQ("", log.raw());
+}
+
+TEST(SafeTransfer, RefusedBeforeAnythingChanges) {
+  TempDir t;
+  t.write("other/dir/.keep", "");
+  t.write("other/f", "data");
+  t.write("other/D/x", "x");
+  fs::create_directory(t.path() / "t");
+  fs::create_symlink(t.path() / "other/dir", t.path() / "t/L");
+  fs::create_symlink("f", t.path() / "other/toF");
+  fs::create_symlink("../other/f", t.path() / "t/toOther");
+  std::string d = t.str(), before = describe(t.path(), true);
+  const struct {
+    const char* what;
+    bool move;
+    std::string from, to;
+  } rows[] = {
+      {"folder copied into its own contents", false, d + "/other/D", d + "/t/L/../D/sub"},
+      {"folder moved into its own contents", true, d + "/other/D", d + "/t/L/../D/sub"},
+      {"destination holds the source", false, d + "/t/L/../D/x", d + "/other/D"},
+      {"destination holds the source, moved", true, d + "/other/D/x", d + "/t/L/.."},
+      {"link copied onto what it leads to", false, d + "/other/toF", d + "/t/L/../f"},
+      {"link moved onto the folder holding its target", true, d + "/t/toOther", d + "/other"},
+  };
+  for (const auto& row : rows) {
+    StderrCapture log;
+    EXPECT_EQ(-1, transfer(row.move, row.from, row.to)) << row.what;
+    EXPECT_EQ(before, describe(t.path(), true)) << row.what;
+    EXPECT_THAT(log.entries(), testing::ElementsAre(HasSubstr("Invalid argument"), testing::_))
+        << row.what;
+  }
+}
+
+// Two paths of one bind mount reach the same device and inode.
+TEST(SafeTransfer, BindMountSpellings) {
+  TempDir t;
+  t.write("other/f", "data");
+  t.write("other/D/x", "x");
+  fs::create_directory(t.path() / "bind");
+  std::string d = t.str();
+  auto outcome = kivtest::runInChild({.privateMounts = true}, [&] {
+    if (mount((d + "/other").c_str(), (d + "/bind").c_str(), nullptr, MS_BIND, nullptr) != 0)
+      return std::string("skip: no bind mount here");
+    Findings f;
+    std::string before = describe(d + "/other", true);
+    f.expect(copyObject(d + "/bind/f", d + "/other/f") == 0, "copy onto itself answers 0");
+    f.expect(doMoveObject((d + "/other/D").c_str(), (d + "/bind/D").c_str()) == 0,
+             "move onto itself answers 0");
+    f.expect(copyObject(d + "/other/D", d + "/bind/D/sub") == -1, "copy into itself refused");
+    f.expect(before == describe(d + "/other", true), "nothing changed");
+    return f.text;
+  });
+  if (!outcome.skipped.empty()) GTEST_SKIP() << outcome.skipped;
+  EXPECT_EQ("", outcome.failures) << outcome.errorText;
+  EXPECT_EQ("data", kivtest::readFile(t.path() / "other/f"));
+}
+
+// The root folder is never removed, however it is spelled. The removals run in a child confined
+// to a private mount namespace whose root is a fresh tmpfs, so the machine's root is never at
+// risk; the identity check itself is also exercised directly.
+TEST(SafeTransfer, RootIsNeverRemoved) {
+  TempDir t;
+  fs::create_directories(t.path() / "x");
+  fs::create_symlink("/", t.path() / "x/rootlink");
+  kiv::platform::FileId named;
+  std::error_code ec;
+  ASSERT_TRUE(kiv::platform::identify(t.str() + "/x/rootlink/..", false, named, ec)) << ec;
+  EXPECT_TRUE(kiv::platform::sameObject(named, kiv::platform::rootId()));
+  ASSERT_TRUE(kiv::platform::identify(t.str() + "/x/rootlink", false, named, ec)) << ec;
+  EXPECT_FALSE(kiv::platform::sameObject(named, kiv::platform::rootId())) << "the link itself";
+
+  std::string jail = t.str() + "/jail";
+  fs::create_directory(jail);
+  auto outcome = kivtest::runInChild({.privateMounts = true}, [&] {
+    std::string why = kivtest::mountTmpfs(jail, "size=1m");
+    if (!why.empty()) return "skip: " + why;
+    fs::create_directories(jail + "/keep");
+    fs::create_directories(jail + "/x");
+    fs::create_directories(jail + "/b");
+    std::ofstream(jail + "/keep/file") << "kept";
+    fs::create_symlink("/", jail + "/x/rootlink");
+    if (mount(jail.c_str(), (jail + "/b").c_str(), nullptr, MS_BIND, nullptr) != 0)
+      return std::string("skip: no bind mount here");
+    if (chdir(jail.c_str()) != 0 || chroot(".") != 0)
+      return std::string("skip: chroot refused: ") + std::strerror(errno);
+    Findings f;
+    for (const char* spelled :
+         {"/x/rootlink/..", "/", "//", "/x/..", "/.", "/b", "/b/.", "/keep/../x/rootlink/../"})
+      f.expect(doRemoveObject(spelled) == -1, std::string("removed ") + spelled);
+    f.expect(access("/keep/file", F_OK) == 0 && access("/b/keep/file", F_OK) == 0,
+             "the root's contents are still there");
+    f.expect(doRemoveObject("/x/rootlink") == 0, "the link itself may be removed");
+    f.expect(access("/x", F_OK) == 0 && access("/keep/file", F_OK) == 0, "only the link went");
+    return f.text;
+  });
+  if (!outcome.skipped.empty()) GTEST_SKIP() << outcome.skipped;
+  EXPECT_EQ("", outcome.failures);
+  EXPECT_THAT(outcome.errorText, HasSubstr("remove failed: Operation not permitted"));
+}
+
+TEST(SafeTransfer, ReplacingIsStaged) {
+  TempDir t;
+  t.write("src/file", "new file");
+  t.write("src/tree/a", "new tree");
+  std::string d = t.str();
+  const struct {
+    const char* what;
+    bool move;
+    std::string from, to;
+    bool oldIsFolder;
+    std::string check, content;
+  } rows[] = {
+      {"file over a folder", false, d + "/src/file", d + "/dst/one", true, "one", "new file"},
+      {"folder over a file", false, d + "/src/tree", d + "/dst/two", false, "two/a", "new tree"},
+      {"folder over a folder", false, d + "/src/tree", d + "/dst/3", true, "3/a", "new tree"},
+      {"folder moved over a folder", true, d + "/src/tree", d + "/dst/4", true, "4/a", "new tree"},
+      {"file moved over a file", true, d + "/src/file", d + "/dst/5", false, "5", "new file"},
+  };
+  for (const auto& row : rows) {
+    t.write(row.to.substr(d.size() + 1) + (row.oldIsFolder ? "/old/deep" : ""), "old");
+    EXPECT_EQ(0, transfer(row.move, row.from, row.to)) << row.what;
+    EXPECT_EQ(row.content, kivtest::readFile(t.path() / "dst" / row.check)) << row.what;
+    EXPECT_EQ(row.move, !fs::exists(row.from)) << row.what;
+    EXPECT_FALSE(fs::exists(row.to + "/old")) << row.what;
+    EXPECT_EQ(0, hiddenEntries(d + "/dst")) << row.what;
+  }
+
+  // A missing source fails with the destination untouched.
+  t.write("dst/kept", "kept");
+  StderrCapture log;
+  EXPECT_EQ(-1, doMoveObject((d + "/missing").c_str(), (d + "/dst/kept").c_str()));
+  EXPECT_EQ(-1, copyObject(d + "/missing", d + "/dst/kept"));
+  EXPECT_EQ("kept", kivtest::readFile(t.path() / "dst/kept"));
+  EXPECT_EQ(4u, log.entries().size());
+}
+
+// A failure half-way through building the new object (a full file system) leaves the old
+// destination and the source as they were, and nothing under a hidden name.
+TEST(SafeTransfer, FailureWhileBuildingChangesNothing) {
+  TempDir t;
+  t.write("src/big", std::string(256 * 1024, 'b'));
+  t.write("src/small", "small");
+  std::string d = t.str(), small = d + "/small";
+  fs::create_directory(small);
+  std::string before = describe(t.path() / "src", true);
+  auto outcome = kivtest::runInChild({.privateMounts = true}, [&] {
+    std::string why = kivtest::mountTmpfs(small, "size=64k");
+    if (!why.empty()) return "skip: " + why;
+    std::ofstream(small + "/old") << "old";
+    fs::create_directories(small + "/tree/sub");
+    std::ofstream(small + "/tree/sub/x") << "x";
+    // The folder holding them gets and loses the temporary names; what is in it stays.
+    auto old = [&] { return describe(small + "/old", true) + describe(small + "/tree", true); };
+    std::string before = old();
+    Findings f;
+    f.expect(copyObject(d + "/src", small + "/tree") == -1, "copy of a tree too big");
+    f.expect(copyObject(d + "/src/big", small + "/old") == -1, "copy of a file too big");
+    f.expect(doMoveObject((d + "/src").c_str(), (small + "/tree").c_str()) == -1,
+             "move of a tree too big");
+    f.expect(doMoveObject((d + "/src/big").c_str(), (small + "/new").c_str()) == -1,
+             "move of a file too big");
+    f.expect(before == old(), "the destinations changed:\n" + old());
+    f.expect(hiddenEntries(small) == 0, "a temporary was left behind");
+    return f.text;
+  });
+  if (!outcome.skipped.empty()) GTEST_SKIP() << outcome.skipped;
+  EXPECT_EQ("", outcome.failures);
+  EXPECT_THAT(outcome.errorText, HasSubstr("No space left on device"));
+  EXPECT_EQ(before, describe(t.path() / "src", true)) << "the source changed";
+}
+
+// A normal user: a tree holding a read-only folder is copied; a move across file systems whose
+// source cannot be removed whole fails before anything is copied or removed, and succeeds once
+// it can.
+TEST(SafeTransfer, UnprivilegedCopyAndMoveAcrossFileSystems) {
+  TempDir t;
+  OtherFileSystem other(t.path());
+  if (other.path.empty()) GTEST_SKIP() << "/dev/shm is not a second file system here";
+  const uid_t nobody = 65534;
+  std::string d = t.str(), shm = other.path.string();
+  t.write("src/a.txt", "a");
+  t.write("src/locked/b.txt", "b");
+  t.write("sticky/rootfile", "root's");
+  fs::create_directories(shm + "/dst");
+  std::ofstream(shm + "/dst/old.txt") << "old";
+  if (geteuid() == 0) {
+    for (const std::string& p : {d, d + "/src", d + "/src/a.txt", d + "/src/locked",
+                                 d + "/src/locked/b.txt", shm, shm + "/dst", shm + "/dst/old.txt"})
+      ASSERT_EQ(0, chown(p.c_str(), nobody, nobody)) << p;
+  }
+  chmod((d + "/src/locked").c_str(), 0555);
+  chmod((d + "/sticky").c_str(), 01777);
+  auto outcome = kivtest::runInChild({.unprivileged = true}, [&] {
+    Findings f;
+    std::string src = describe(d + "/src", true), dst = describe(shm + "/dst", true);
+    f.expect(doMoveObject((d + "/src").c_str(), (shm + "/dst").c_str()) == -1,
+             "moved a source with a folder it cannot empty");
+    f.expect(src == describe(d + "/src", true), "the source changed");
+    f.expect(dst == describe(shm + "/dst", true), "the destination changed");
+    f.expect(doMoveObject((d + "/sticky/rootfile").c_str(), (shm + "/r").c_str()) == -1,
+             "moved another user's file out of a sticky folder");
+    f.expect(access((shm + "/r").c_str(), F_OK) != 0, "copied before refusing");
+    f.expect(hiddenEntries(shm) == 0 && hiddenEntries(shm + "/dst") == 0, "temporary left");
+
+    // The retry once the folder is writable moves everything.
+    chmod((d + "/src/locked").c_str(), 0755);
+    f.expect(doMoveObject((d + "/src").c_str(), (shm + "/dst").c_str()) == 0, "retry failed");
+    f.expect(access((d + "/src").c_str(), F_OK) != 0, "the source stayed");
+    f.expect(kivtest::readFile(shm + "/dst/locked/b.txt") == "b", "b.txt lost");
+    f.expect(access((shm + "/dst/old.txt").c_str(), F_OK) != 0, "the old destination stayed");
+
+    // A read-only folder is filled before it gets its mode.
+    chmod((shm + "/dst/locked").c_str(), 0555);
+    f.expect(copyObject(shm + "/dst", d + "/copy") == 0, "copy of a read-only folder failed");
+    struct stat st;
+    f.expect(stat((d + "/copy/locked").c_str(), &st) == 0 && (st.st_mode & 07777) == 0555,
+             "the folder's mode was not kept");
+    f.expect(kivtest::readFile(d + "/copy/locked/b.txt") == "b", "the folder was not filled");
+    chmod((shm + "/dst/locked").c_str(), 0755);
+    chmod((d + "/copy/locked").c_str(), 0755);
+    return f.text;
+  });
+  if (!outcome.skipped.empty()) GTEST_SKIP() << outcome.skipped;
+  EXPECT_EQ("", outcome.failures) << outcome.errorText;
+  EXPECT_THAT(outcome.errorText, HasSubstr("move failed: Permission denied"));
+  EXPECT_THAT(outcome.errorText, HasSubstr("move failed: Operation not permitted"));
+}
+
+// Copies, and moves across file systems, keep what an archive copy keeps.
+TEST(SafeTransfer, CopiesKeepModeOwnerTimesAttributesAndLinks) {
+  TempDir t;
+  std::string d = t.str(), tree = d + "/tree";
+  t.write("tree/f", "content");
+  t.write("tree/sub/g", "g");
+  t.write("tree/ro/r", "r");
+  t.write("tree/h1", "shared");
+  fs::create_hard_link(tree + "/h1", tree + "/h2");
+  fs::create_symlink("f", tree + "/link");
+  ASSERT_EQ(0, mkfifo((tree + "/fifo").c_str(), 0604));
+  if (setxattr((tree + "/f").c_str(), "user.kivtest", "v", 1, 0) != 0)
+    GTEST_SKIP() << "no user extended attributes here";
+  SetFinderLabel((tree + "/f").c_str(), 3);
+  SetFinderLabel((tree + "/sub").c_str(), 5);
+  chmod((tree + "/f").c_str(), 0640);
+  chmod((tree + "/sub").c_str(), 0750);
+  chmod((tree + "/ro").c_str(), 0555);
+  if (geteuid() == 0) {
+    for (const char* p : {"/f", "/sub", "/fifo", "/ro"})
+      ASSERT_EQ(0, lchown((tree + p).c_str(), 65534, 65534)) << p;
+    ASSERT_EQ(0, lchown((tree + "/link").c_str(), 65534, 65534));
+  }
+  // Old times, set last, children first.
+  struct timespec times[2] = {{1000000000, 111}, {900000000, 222}};
+  for (const char* p : {"/f", "/sub/g", "/sub", "/h1", "/fifo", "/link", "/ro", ""})
+    ASSERT_EQ(0, utimensat(AT_FDCWD, (tree + p).c_str(), times, AT_SYMLINK_NOFOLLOW)) << p;
+
+  OtherFileSystem other(t.path());
+  std::vector<std::pair<bool, std::string>> rows = {{false, d + "/copy"}};
+  if (!other.path.empty()) rows.push_back({true, other.path.string() + "/moved"});
+  for (const auto& [move, dest] : rows) {
+    std::string expected = describe(tree, false, true);
+    ASSERT_EQ(0, transfer(move, tree, dest)) << dest;
+    EXPECT_EQ(expected, describe(dest, false, true)) << dest;
+    EXPECT_EQ(move, !fs::exists(tree)) << dest;
+    EXPECT_EQ("content", kivtest::readFile(dest + "/f")) << dest;
+  }
+  if (other.path.empty()) GTEST_SKIP() << "/dev/shm is not a second file system here";
+}
+
+TEST(SafeTransfer, SocketsAndDevicesFailBeforeAnythingChanges) {
+  TempDir t;
+  OtherFileSystem other(t.path());
+  std::string d = t.str();
+  t.write("tree/a", "a");
+  t.write("dst/old", "old");
+  int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+  struct sockaddr_un address = {};
+  address.sun_family = AF_UNIX;
+  std::string socketPath = d + "/tree/sock";
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  std::strcpy(address.sun_path, socketPath.c_str());
+  ASSERT_EQ(0, bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address));
+  close(sock);
+  std::vector<std::pair<bool, std::string>> rows = {{false, d + "/copy"}, {false, d + "/dst"}};
+  if (!other.path.empty()) rows.push_back({true, other.path.string() + "/moved"});
+  std::string source = describe(d + "/tree", true), old = describe(d + "/dst", true);
+  for (int kind = 0; kind < 2; ++kind) {
+    if (kind == 1) { // a device, where this process may make one
+      fs::remove(socketPath);
+      if (mknod((d + "/tree/dev").c_str(), S_IFCHR | 0600, makedev(1, 3)) != 0) break;
+      source = describe(d + "/tree", true);
+    }
+    for (const auto& [move, dest] : rows) {
+      StderrCapture log;
+      EXPECT_EQ(-1, transfer(move, d + "/tree", dest)) << dest;
+      EXPECT_THAT(log.entries(),
+                  testing::ElementsAre(HasSubstr("Operation not supported"), HasSubstr("tree")))
+          << dest;
+      EXPECT_EQ(source, describe(d + "/tree", true)) << dest;
+      if (dest == d + "/dst")
+        EXPECT_EQ(old, describe(dest, true));
+      else
+        EXPECT_FALSE(fs::exists(dest)) << dest;
+      EXPECT_EQ(0, hiddenEntries(fs::path(dest).parent_path())) << dest;
+    }
+  }
+}
