@@ -122,11 +122,16 @@ public:
   // element; nodes and sections follow in document order, indented by one tab per level;
   // CloseDoc or the destructor ends every open element and completes the file.
   //
-  // The file is written safely: the document goes to a temporary file in the destination's
-  // folder, which CloseDoc (or the destructor) completes and renames over the destination,
-  // giving it the permissions of the file it replaces. Until then the previous file is left
-  // exactly as it was, and it is kept when the output failed or CreateDoc returned -8. The
-  // folder must be writable; a symbolic link is followed and its target replaced.
+  // The file is written safely: the document goes to a private temporary file in the
+  // destination's folder (whatever characters the path holds), which CloseDoc (or the
+  // destructor) completes, flushes to the disk and renames over the destination, giving it the
+  // owner, permissions, extended attributes and access control list of the file it replaces.
+  // A file with several links is instead rewritten in place once the new content is complete
+  // on the disk, so that every name shows it. Until then the previous file is left exactly as
+  // it was, and it is kept when the output failed or CreateDoc returned -8; a save that fails
+  // when the document is completed writes one always-shown diagnostics entry naming the file
+  // and the reason. The folder must be writable; a symbolic link is followed and its target
+  // replaced, or created when the link dangles.
   //
   // Result codes of the writing side:
   //   -6  CreateDoc: the folder reference does not resolve to a path

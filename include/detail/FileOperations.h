@@ -12,13 +12,24 @@ short GetUserPrefsPath(char* destination, short maxLen);
 
 // Copy or move a file or folder tree to the full path `destination`, replacing whatever is
 // there. 0, or -1 with two console lines (the error, then the operation, the paths and the
-// system's error text). An object copied or moved onto its own path is left alone (0); a
-// destination that contains the source, or a source that contains the destination, is refused
-// (-1) before anything is removed.
+// system's error text). Objects are judged by identity (device and inode once every link and
+// ".." is resolved), not by the text of their paths:
+// - an object copied or moved onto itself, however spelled, is left alone (0);
+// - a folder into its own contents, a destination that contains the source, and a source link
+//   onto what it leads to are refused (-1) before anything changes.
+// Replacing is staged: the new object is built complete under a hidden name in the
+// destination's folder, put in place by rename (an exchange for folders), and only then is the
+// old destination removed. A failure leaves the old destination and the source as they were;
+// a missing source fails with the destination untouched. Copies keep permissions, owner and
+// group where permitted, access and modification times and extended attributes (the colour
+// label); links stay links, FIFOs are made anew, and a socket or device in the tree fails the
+// operation before anything changes. A move to another file system first checks that every
+// entry of the source can be removed, then copies, then removes the source.
 short doCopyObject(char* source, char* destination);
 short doMoveObject(const char* source, const char* destination);
 // Removes a file or a whole folder tree: 0, or -1 with two console lines (also when nothing is
-// there). The root folder is never removed.
+// there). Nothing is removed unless every entry can be. The root folder is never removed,
+// however it is spelled.
 short doRemoveObject(const char* path);
 
 // Number of entries directly inside the folder, hidden ones included; 0 when it cannot be read.

@@ -44,7 +44,8 @@ void GetCNameWithoutExt(char* name, char* out, int size);
 // True when stat succeeds (symbolic links followed); IsFile also needs a non-folder.
 bool Exist(const char* path);
 bool IsFile(const char* path);
-// Creates the file, or empties an existing one: 0, or -1 when it cannot be opened for writing.
+// Creates the file, or empties an existing one: 0, or -1 when it cannot be opened for writing
+// or what is there is not a regular file (a folder, a FIFO, a device), refused without waiting.
 int CreateEmptyFile(char* path);
 
 bool CFSIsFolder(const char* path);

@@ -117,6 +117,24 @@ int hiddenEntries(const fs::path& folder) {
   return n;
 }
 
+// One operation of a table: what it shows, move or copy, from where to where.
+struct Row {
+  const char* what;
+  bool move;
+  std::string from, to;
+};
+
+// other/{f, D/x, dir/}, t/L a link to other/dir (so t/L/.. is other), and t/toOther a link to
+// other/f.
+void buildLinkedTree(const TempDir& t) {
+  t.write("other/dir/.keep", "");
+  t.write("other/f", "data");
+  t.write("other/D/x", "x");
+  fs::create_directory(t.path() / "t");
+  fs::create_symlink(t.path() / "other/dir", t.path() / "t/L");
+  fs::create_symlink("../other/f", t.path() / "t/toOther");
+}
+
 // A fresh folder on a file system other than the one of `here`, removed at the end.
 struct OtherFileSystem {
   fs::path path;
@@ -137,19 +155,10 @@ struct OtherFileSystem {
 
 TEST(SafeTransfer, SameObjectUnderAnySpellingIsLeftAlone) {
   TempDir t;
-  t.write("other/dir/.keep", "");
-  t.write("other/f", "data");
-  t.write("other/D/x", "x");
-  fs::create_directory(t.path() / "t");
-  fs::create_symlink(t.path() / "other/dir", t.path() / "t/L");
+  buildLinkedTree(t);
   fs::create_hard_link(t.path() / "other/f", t.path() / "other/h");
   std::string d = t.str(), before = describe(t.path(), true);
-  // t/L/.. is the parent of the link's target: other.
-  const struct {
-    const char* what;
-    bool move;
-    std::string from, to;
-  } rows[] = {
+  const Row rows[] = {
       {"file moved onto itself through a link's ..", true, d + "/t/L/../f", d + "/other/f"},
       {"file copied onto itself the other way", false, d + "/other/f", d + "/t/L/../f"},
       {"folder moved onto itself", true, d + "/t/L/../D", d + "/other/D"},
@@ -167,19 +176,10 @@ TEST(SafeTransfer, SameObjectUnderAnySpellingIsLeftAlone) {
 
 TEST(SafeTransfer, RefusedBeforeAnythingChanges) {
   TempDir t;
-  t.write("other/dir/.keep", "");
-  t.write("other/f", "data");
-  t.write("other/D/x", "x");
-  fs::create_directory(t.path() / "t");
-  fs::create_symlink(t.path() / "other/dir", t.path() / "t/L");
+  buildLinkedTree(t);
   fs::create_symlink("f", t.path() / "other/toF");
-  fs::create_symlink("../other/f", t.path() / "t/toOther");
   std::string d = t.str(), before = describe(t.path(), true);
-  const struct {
-    const char* what;
-    bool move;
-    std::string from, to;
-  } rows[] = {
+  const Row rows[] = {
       {"folder copied into its own contents", false, d + "/other/D", d + "/t/L/../D/sub"},
       {"folder moved into its own contents", true, d + "/other/D", d + "/t/L/../D/sub"},
       {"destination holds the source", false, d + "/t/L/../D/x", d + "/other/D"},
