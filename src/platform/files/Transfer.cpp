@@ -134,10 +134,10 @@ void transferObject(const std::string& source, const std::string& destination, b
     e = staged.stage(build, ec) ? 0 : ec.value();
     if (e == 0) {
       if (!staged.commit(mode, ec)) {
-        // Back to where it came from.
-        if (renameNoReplace(toDir.fd, staged.temporaryName().c_str(), fromDir.fd,
-                            from.name.c_str()) == 0)
-          staged.release();
+        // Back to where it came from. The staged object is the caller's source: it is never
+        // removed, even where it cannot go back.
+        renameNoReplace(toDir.fd, staged.temporaryName().c_str(), fromDir.fd, from.name.c_str());
+        staged.release();
       }
       return;
     }
