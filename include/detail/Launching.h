@@ -14,14 +14,19 @@ void OpenURL(const char* url);
 // name starts nothing.
 void LaunchApplication(const char* name);
 
-// Runs the executable at path (no shell, no search along PATH) with exactly five arguments,
-// in the working folder workDir, waits for it to end and returns its exit status. The child
-// shares the caller's standard input, output and error. A null argument is passed as an empty
-// one; a null workDir keeps the caller's working folder.
+// Runs the executable at path (no shell, no search along PATH; a relative path is taken from
+// the caller's working folder at the time of the call, not from workDir) with exactly five
+// arguments, in the working folder workDir, waits for it to end and returns its exit status.
+// The child shares the caller's standard input, output and error. A null argument is passed as
+// an empty one; a null workDir keeps the caller's working folder.
 //
 // Returns -1 when the program cannot be started (no such file, not executable, the working
 // folder missing or not enterable, null path): nothing has run then. A child ended by a signal
-// returns 128 plus the signal's number, as a shell reports it.
+// returns 128 plus the signal's number, as a shell reports it. The status is obtained even when
+// the caller ignores SIGCHLD or collects every ended child in a SIGCHLD handler: the child
+// announces its end with no signal, and starts with SIGCHLD at its default action. Should the
+// status of a program that ran still be taken elsewhere in the process (a wait with __WALL on
+// any child), the result is -2, never -1.
 int RunTaskCommand(char* path, char* workDir, char* arg1, char* arg2, char* arg3, char* arg4,
                    char* arg5);
 
