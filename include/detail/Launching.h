@@ -3,14 +3,16 @@
 #define KIV_DETAIL_LAUNCHING_H
 
 // Opens the URL (ASCII text, taken as it is) in the user's preferred application for its
-// scheme, and returns without waiting. Text that is not a URL with a scheme (blanks, control
+// scheme, and returns without waiting; the application receives the URL unchanged. Text that is not a URL with a scheme (blanks, control
 // characters or bytes outside ASCII in it) opens nothing. Nothing is reported.
 void OpenURL(const char* url);
 
 // Starts a desktop application and returns without waiting. name is UTF-8: a desktop-file id
 // ("org.example.Editor" or "org.example.Editor.desktop"), an application's name as its desktop
 // entry shows it (compared without regard to case), the path of a .desktop file, the path of an
-// application bundle (<Name>.app) or the path of an executable. Nothing is reported; an unknown
+// application bundle (<Name>.app) or the path of an executable. A path is used exactly as
+// given: whatever it holds ("%", quotes, blanks, "$", backslashes) names the program that is
+// run, and nothing in it is read as part of a command line. Nothing is reported; an unknown
 // name starts nothing.
 void LaunchApplication(const char* name);
 
