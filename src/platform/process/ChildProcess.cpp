@@ -3,12 +3,14 @@
 #include <sched.h>
 #include <signal.h>
 #include <sys/mman.h>
+#include <sys/syscall.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <system_error>
 
@@ -17,8 +19,6 @@ extern char** environ;
 namespace kiv::platform {
 
 namespace {
-
-constexpr size_t kWatcherStackBytes = 256 * 1024;
 
 // Written by the watcher and its child into memory shared with the caller.
 struct Report {
@@ -36,19 +36,17 @@ struct Launch {
   Report* report;
 };
 
-// The watcher: a copy of the caller (its own memory, one thread) that starts with every
-// signal blocked. It puts the caller's signal handlers and SIGCHLD back to their default
-// actions, so that nothing of the caller runs in it and the program's status is kept
+// The watcher: a copy of the caller (its own memory, the calling thread alone) that starts
+// with every signal blocked. It puts the caller's signal handlers and SIGCHLD back to their
+// default actions, so that nothing of the caller runs in it and the program's status is kept
 // for it, starts the program, waits for it and reports. It only makes system calls.
-int watcherMain(void* data) {
-  const Launch* launch = static_cast<const Launch*>(data);
+[[noreturn]] void watch(const Launch* launch) {
   Report* report = launch->report;
   for (int sig = 1; sig < NSIG; ++sig) {
     struct sigaction action;
     if (sigaction(sig, nullptr, &action) != 0) continue;
     // SIGCHLD also loses SA_NOCLDWAIT, which would discard the program's status.
-    if (sig != SIGCHLD && (action.sa_handler == SIG_DFL || action.sa_handler == SIG_IGN))
-      continue;
+    if (sig != SIGCHLD && (action.sa_handler == SIG_DFL || action.sa_handler == SIG_IGN)) continue;
     action.sa_handler = SIG_DFL;
     action.sa_flags = 0;
     sigemptyset(&action.sa_mask);
@@ -103,24 +101,20 @@ ChildOutcome runChildAndWait(const char* path, const char* workDir, char* const 
       mmap(nullptr, sizeof(Report), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
   if (shared == MAP_FAILED) return ChildOutcome::NotStarted;
   Report* report = new (shared) Report{0, 0, 0, 0};
-  void* stack = mmap(nullptr, kWatcherStackBytes, PROT_READ | PROT_WRITE,
-                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK | MAP_NORESERVE, -1, 0);
-  pid_t watcher = -1;
-  if (stack != MAP_FAILED) {
-    Launch launch{absolute.c_str(), workDir, argv, {}, report};
-    sigset_t all;
-    sigfillset(&all);
-    pthread_sigmask(SIG_BLOCK, &all, &launch.callerMask);
-    // No CLONE_VM: the watcher gets a copy of the caller's memory, as after fork. Exit signal 0:
-    // its end sends the caller no SIGCHLD, and plain waits for any child (waitpid(-1, ...))
-    // pass it over.
-    watcher = clone(watcherMain, static_cast<char*>(stack) + kWatcherStackBytes, 0, &launch);
-    pthread_sigmask(SIG_SETMASK, &launch.callerMask, nullptr);
-    munmap(stack, kWatcherStackBytes);
-  }
+  Launch launch{absolute.c_str(), workDir, argv, {}, report};
+  sigset_t all;
+  sigfillset(&all);
+  pthread_sigmask(SIG_BLOCK, &all, &launch.callerMask);
+  // A copy of the caller as fork makes it, on a copy of this stack, but with exit signal 0: its
+  // end sends the caller no SIGCHLD, is never discarded for an ignored SIGCHLD (it runs no
+  // other program), and plain waits for any child (waitpid(-1, ...)) pass it over. The C
+  // library has no fork with another exit signal, hence the system call.
+  long watcher = syscall(SYS_clone, 0UL, nullptr, nullptr, nullptr, 0UL);
+  if (watcher == 0) watch(&launch);
+  pthread_sigmask(SIG_SETMASK, &launch.callerMask, nullptr);
   if (watcher > 0) {
     // Returns once the watcher has ended, whether this wait or another one collected it.
-    while (waitpid(watcher, nullptr, __WALL) < 0 && errno == EINTR) {
+    while (waitpid(static_cast<pid_t>(watcher), nullptr, __WALL) < 0 && errno == EINTR) {
     }
   }
   Report result = *report;
