@@ -25,10 +25,11 @@ void LaunchApplication(const char* name);
 // Returns -1 when the program cannot be started (no such file, not executable, the working
 // folder missing or not enterable, null path): nothing has run then. A child ended by a signal
 // returns 128 plus the signal's number, as a shell reports it. The status is obtained even when
-// the caller ignores SIGCHLD or collects every ended child in a SIGCHLD handler: the child
-// announces its end with no signal, and starts with SIGCHLD at its default action. Should the
-// status of a program that ran still be taken elsewhere in the process (a wait with __WALL on
-// any child), the result is -2, never -1.
+// the caller ignores SIGCHLD or collects every ended child (a SIGCHLD handler, a thread waiting
+// for any child): a helper process of the call, which ends with no signal, waits for the
+// program and passes its status on. The program starts with SIGCHLD at its default action.
+// Should the status of a program that ran still be lost (the helper killed from outside), the
+// result is -2, never -1.
 int RunTaskCommand(char* path, char* workDir, char* arg1, char* arg2, char* arg3, char* arg4,
                    char* arg5);
 
