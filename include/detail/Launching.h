@@ -3,8 +3,9 @@
 #define KIV_DETAIL_LAUNCHING_H
 
 // Opens the URL (ASCII text, taken as it is) in the user's preferred application for its
-// scheme, and returns without waiting; the application receives the URL unchanged. Text that is not a URL with a scheme (blanks, control
-// characters or bytes outside ASCII in it) opens nothing. Nothing is reported.
+// scheme, and returns without waiting; the application receives the URL unchanged. Text that is not
+// a URL with a scheme (blanks, control characters or bytes outside ASCII in it) opens nothing.
+// Nothing is reported.
 void OpenURL(const char* url);
 
 // Starts a desktop application and returns without waiting. name is UTF-8: a desktop-file id
