@@ -13,8 +13,8 @@
 // LC_MESSAGES and LANG that is set), each as given and then in its less specific forms ("de_AT"
 // then "de"), and last the bundle's development language (CFBundleDevelopmentRegion in its
 // Info.plist). The locales need not be installed on the machine. A key that no catalog in that
-// chain holds gives the key text itself. A text that is empty, longer than 254 Mac Roman bytes or holds a character
-// without a Mac Roman form gives the empty string. `third` is not used.
+// chain holds gives the key text itself. A text that is empty, longer than 254 Mac Roman bytes or
+// holds a character without a Mac Roman form gives the empty string. `third` is not used.
 void GetCocoaCString(char* destination, short first, short second, short third);
 
 // The same text as a Pascal string (at most 254 characters) in `destination` (256 bytes).
