@@ -8,9 +8,12 @@
 // followed by a NUL; a longer answer is cut without notice. The HTTP status is not examined:
 // an error page counts as an answer.
 //
-// timeout: seconds without progress after which the request fails; 0 (or a negative value)
-// means the default of 60 seconds. A GET with a non-zero time-out also asks every cache on the
-// way to reload from the origin server ("Cache-Control: no-cache").
+// timeout: the request fails once that many seconds pass in which no byte was sent or received
+// (while connecting, sending or waiting for the answer alike); a server that stays silent
+// fails it between timeout and timeout + 1 seconds, while an answer that keeps coming, however
+// slowly, is never cut. 0 (or a negative value) means the default of 60 seconds. A GET with a
+// non-zero time-out also asks every cache on the way to reload from the origin server
+// ("Cache-Control: no-cache").
 //
 // Results: 0 when an answer arrived; -1 when the transport failed (no connection, unknown
 // host, time-out, ...), when the URL cannot be parsed (control characters, blanks or bytes

@@ -3,19 +3,70 @@
 #include "detail/SystemVersion.h"
 
 #include "platform/bundle/Bundle.h"
+#include "platform/net/TcpTraffic.h"
 #include "system/SystemFacts.h"
 
 #include <curl/curl.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr long kDefaultTimeoutSeconds = 60;
 constexpr long kMaxRedirects = 10;
+// libcurl's own limit on connecting (300 s unless set) would cut a connection whose handshake
+// is still moving bytes; the stall watch below decides instead, so libcurl's is set out of reach.
+constexpr long kConnectLimitSeconds = INT_MAX / 1000;
+
+// The time-out counts the seconds in which nothing moved: no byte sent or received on any of
+// the request's connections. libcurl calls onProgress whenever data moves and at least once a
+// second while it waits, so a silent server fails the request between n and n + 1 seconds,
+// while bytes trickling at any pace keep it going. The kernel counts the bytes of each socket
+// (status line, headers and TLS records included, which libcurl's counters leave out); libcurl
+// counts the bodies.
+struct StallWatch {
+  Clock::duration limit{};
+  Clock::time_point lastMove;
+  std::uint64_t moved = 0;
+  std::vector<curl_socket_t> sockets; // the open sockets of the request's connections
+};
+
+int onSocketOpened(void* user, curl_socket_t socket, curlsocktype) {
+  static_cast<StallWatch*>(user)->sockets.push_back(socket);
+  return CURL_SOCKOPT_OK;
+}
+
+int onSocketClosing(void* user, curl_socket_t socket) {
+  auto& sockets = static_cast<StallWatch*>(user)->sockets;
+  sockets.erase(std::remove(sockets.begin(), sockets.end(), socket), sockets.end());
+  return close(socket);
+}
+
+// Non-zero ends the transfer with CURLE_ABORTED_BY_CALLBACK.
+int onProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t sent) {
+  StallWatch* watch = static_cast<StallWatch*>(user);
+  std::uint64_t moved = static_cast<std::uint64_t>(received) + static_cast<std::uint64_t>(sent);
+  for (curl_socket_t socket : watch->sockets)
+    moved += kiv::platform::tcpBytesMoved(socket);
+  Clock::time_point now = Clock::now();
+  if (moved != watch->moved) {
+    watch->moved = moved;
+    watch->lastMove = now;
+    return 0;
+  }
+  return now - watch->lastMove >= watch->limit ? 1 : 0;
+}
 
 // Keeps the first `room` bytes of the answer; the rest is received and dropped, so that a
 // long answer completes (or fails) exactly as a short one would without being held in memory.
@@ -111,18 +162,24 @@ bool isWebUrl(CURLU* url, const std::string& text) {
 // One exchange with the server, redirects not followed: on success the answer's status and,
 // for a redirect, the absolute URL it points to.
 bool exchange(CURL* curl, CURLU* url, const Request& req, bool post, const std::string& agent,
-              Answer& answer, long& status, std::string& location) {
+              StallWatch& watch, Answer& answer, long& status, std::string& location) {
   curl_easy_reset(curl);
-  long seconds = req.timeout > 0 ? req.timeout : kDefaultTimeoutSeconds;
   curl_easy_setopt(curl, CURLOPT_CURLU, url);
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
-  // The time-out counts seconds without progress, while connecting and while waiting for the
-  // answer alike.
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, seconds);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, seconds);
+  // The time-out counts seconds without a byte moved, while connecting and while waiting for
+  // the answer alike.
+  watch.limit = std::chrono::seconds(req.timeout > 0 ? req.timeout : kDefaultTimeoutSeconds);
+  watch.lastMove = Clock::now();
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectLimitSeconds);
+  curl_easy_setopt(curl, CURLOPT_SOCKOPTFUNCTION, onSocketOpened);
+  curl_easy_setopt(curl, CURLOPT_SOCKOPTDATA, &watch);
+  curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, onSocketClosing);
+  curl_easy_setopt(curl, CURLOPT_CLOSESOCKETDATA, &watch);
+  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onProgress);
+  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &watch);
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer);
 
@@ -168,6 +225,8 @@ short perform(const Request& req) {
   if (!isUrlText(urlText)) return -1;
 
   initCurlOnce();
+  // Outlives the handle: libcurl closes the connections it keeps through onSocketClosing.
+  StallWatch watch;
   CURLU* url = curl_url();
   CURL* curl = curl_easy_init();
   bool ok = url && curl && isWebUrl(url, urlText);
@@ -181,7 +240,7 @@ short perform(const Request& req) {
     answer.room = static_cast<size_t>(req.capacity - 1);
     long status = 0;
     std::string location;
-    ok = exchange(curl, url, req, post, agent, answer, status, location);
+    ok = exchange(curl, url, req, post, agent, watch, answer, status, location);
     if (!ok || !isFollowedRedirect(status) || location.empty()) break;
     ok = redirects < kMaxRedirects && isWebUrl(url, location);
     if (status != 307 && status != 308) post = false;

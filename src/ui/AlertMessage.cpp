@@ -58,4 +58,16 @@ std::string fillAlertMessage(const std::string& templ, const char* const* argume
   return message;
 }
 
+std::string messageWithoutTemplate(const std::string& key, const char* const* arguments,
+                                   int count) {
+  std::string shown;
+  for (int i = 0; arguments && i < count; ++i) {
+    std::string text = alertArgumentText(arguments[i]);
+    if (text.empty()) continue;
+    shown += shown.empty() ? " (" : ", ";
+    shown += text;
+  }
+  return shown.empty() ? key : key + shown + ")";
+}
+
 } // namespace kiv::ui

@@ -16,4 +16,9 @@ std::string alertArgumentText(const char* argument);
 // conversion it should not hold must not read arguments that are not there.
 std::string fillAlertMessage(const std::string& templ, const char* const* arguments, int count);
 
+// The message of an alert whose template no catalog holds: the key, then the arguments that are
+// not empty in parentheses, so that what the alert is about still shows:
+// "KIV_ALERT_STRING_2 (a.xml, /tmp)". Without such arguments, the key alone.
+std::string messageWithoutTemplate(const std::string& key, const char* const* arguments, int count);
+
 } // namespace kiv::ui

@@ -60,8 +60,10 @@ short doCocoaAlert(short alertNumber, char* arg1, char* arg2, char* arg3, char* 
   try {
     const std::string base = "KIV_ALERT_STRING_" + std::to_string(alertNumber);
     const char* arguments[4] = {arg1, arg2, arg3, arg4};
-    std::string message =
-        kiv::ui::fillAlertMessage(kiv::ui::localizedString(base.c_str()), arguments, 4);
+    // A template that no catalog holds leaves the key: the arguments are shown after it.
+    std::string templ = kiv::ui::localizedString(base.c_str());
+    std::string message = templ == base ? kiv::ui::messageWithoutTemplate(base, arguments, 4)
+                                        : kiv::ui::fillAlertMessage(templ, arguments, 4);
     std::string title = kiv::ui::localizedString((base + "_Title").c_str());
     std::string ok = kiv::ui::localizedString((base + "_OK").c_str());
     // Without a cancel button there is no cancel key: the lookup without a key yields the empty

@@ -1,5 +1,6 @@
-// OpenURL, KIVLaunchURL and LaunchApplication start real programs: a scheme handler and
-// applications installed as desktop entries in a private XDG_DATA_HOME. The desktop's
+// OpenURL, KIVLaunchURL, OpenFile and LaunchApplication start real programs: a scheme handler,
+// a default application for text files and applications installed as desktop entries in a
+// private XDG_DATA_HOME and XDG_CONFIG_HOME. The desktop's
 // application database is read once per process, so each call runs in a fresh probe process
 // started with that environment; the launched program writes a marker file.
 #include "SystemTestSupport.h"
@@ -16,13 +17,14 @@ TEST(Launching, UrlsAndApplicationsStartTheirPrograms) {
   const fs::path marker = dir.path() / "marker";
   kivtest::ScopedEnv dataHome("XDG_DATA_HOME", d + "/data"), config("XDG_CONFIG_HOME", d + "/cfg");
   kivtest::ScopedEnv bus("DBUS_SESSION_BUS_ADDRESS", std::string("disabled:"));
-  fs::create_directories(dir.path() / "cfg");
   // Every program started runs the marker helper with its own tag as the first argument.
   const std::string helper = "\"" KIV_MARKER_HELPER "\" \"" + marker.string() + "\" ";
   const std::tuple<std::string, std::string, std::string> entries[] = {
       {"kivtest-handler", "Kiv Test Handler", "url %u\nMimeType=x-scheme-handler/" + scheme + ";"},
+      {"kivtest-open", "Kiv Text Opener", "open %f\nMimeType=text/plain;"},
       {"kivtest-app", "Kiv Marker App", "app"},
       {"other", "Unrelated", "other"}};
+  dir.write("cfg/mimeapps.list", "[Default Applications]\ntext/plain=kivtest-open.desktop\n");
   for (const auto& [id, name, tail] : entries)
     dir.write("data/applications/" + id + ".desktop",
               "[Desktop Entry]\nType=Application\nNoDisplay=true\nName=" + name +
@@ -30,13 +32,22 @@ TEST(Launching, UrlsAndApplicationsStartTheirPrograms) {
   // The index that installing a desktop entry builds (update-desktop-database).
   dir.write("data/applications/mimeinfo.cache",
             "[MIME Cache]\nx-scheme-handler/" + scheme + "=kivtest-handler.desktop;\n");
-  // A bundle whose executable is a script, and a plain executable script.
-  for (auto [path, tag] :
-       {std::pair("Tool.app/Contents/Linux/ToolExe", "bundle"), std::pair("run-me", "plain")})
+  // Names holding what a desktop entry's command line would interpret: field codes, quotes,
+  // blanks, a variable, a command substitution and backslashes.
+  const std::string odd = "odd %f%%%u \"q\" 'a' $HOME `id` \\b";
+  const std::string oddUrl = scheme + "://h/a%20b%25c%f$HOME'q'\"d\"\\e`id`";
+  // Bundles whose executables are scripts, and plain executable scripts.
+  using Pair = std::pair<std::string, std::string>;
+  for (const auto& [path, tag] :
+       {Pair("Tool.app/Contents/Linux/ToolExe", "bundle"), Pair("run-me", "plain"),
+        Pair(odd, "odd-plain"), Pair(odd + ".app/Contents/Linux/" + odd, "odd-bundle")})
     fs::permissions(dir.write(path, "#!/bin/sh\nexec " + helper + tag + "\n"),
                     fs::perms::owner_all);
-  dir.write("Tool.app/Contents/Info.plist",
-            "<plist><dict><key>CFBundleExecutable</key><string>ToolExe</string></dict></plist>");
+  for (const auto& [bundle, exe] : {Pair("Tool", "ToolExe"), Pair(odd, odd)})
+    dir.write(bundle + ".app/Contents/Info.plist",
+              "<plist><dict><key>CFBundleExecutable</key><string>" + exe +
+                  "</string></dict></plist>");
+  const std::string oddFile = dir.write(odd + ".txt", "text").string();
 
   // An empty expectation: nothing is launched (waiting briefly to be sure).
   const std::tuple<std::string, std::string, std::string> cases[] = {
@@ -46,6 +57,9 @@ TEST(Launching, UrlsAndApplicationsStartTheirPrograms) {
       // Text that is no URL opens nothing; neither does the empty Pascal string.
       {"openurl", scheme + ":with blank", ""},
       {"launchurl-p", "", ""},
+      // URLs and paths reach the program as they were given.
+      {"openurl", oddUrl, "url\narg=" + oddUrl},
+      {"openfile", oddFile, "open\narg=" + oddFile},
       // Applications by desktop-file id, with or without its suffix, by name in any case, by
       // the path of a desktop file, of a bundle or of an executable.
       {"launchapp", "kivtest-app", "app"},
@@ -54,6 +68,8 @@ TEST(Launching, UrlsAndApplicationsStartTheirPrograms) {
       {"launchapp", d + "/data/applications/other.desktop", "other"},
       {"launchapp", d + "/Tool.app", "bundle"},
       {"launchapp", d + "/run-me", "plain"},
+      {"launchapp", d + "/" + odd, "odd-plain"},
+      {"launchapp", d + "/" + odd + ".app", "odd-bundle"},
       {"launchapp", "no such application", ""},
       {"launchapp", d + "/Missing.app", ""},
   };

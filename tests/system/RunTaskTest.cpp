@@ -1,7 +1,11 @@
 #include "SystemTestSupport.h"
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace systemtest;
@@ -56,4 +60,101 @@ TEST(RunTask, ReturnsTheExitStatusOr128PlusTheSignalOrMinusOne) {
     EXPECT_EQ(expected != -1, fs::exists(marker));
   }
   EXPECT_EQ(-1, RunTaskCommand(nullptr, work.data(), nullptr, nullptr, nullptr, nullptr, nullptr));
+}
+
+// A relative executable path is taken from the caller's working folder when the call is made,
+// never from the child's working folder, which holds programs of the same names.
+TEST(RunTask, RelativePathsStartFromTheCallersFolder) {
+  kivtest::TempDir dir;
+  const std::string marker = (dir.path() / "m").string(), work = dir.str() + "/work";
+  for (const char* folder : {"first", "second", "work"})
+    for (const char* name : {"prog", "inner/prog"})
+      fs::permissions(dir.write(std::string(folder) + "/" + name,
+                                "#!/bin/sh\nexec \"" KIV_MARKER_HELPER "\" \"$1\" " +
+                                    std::string(folder) + "\n"),
+                      fs::perms::owner_all);
+  struct RestoreFolder {
+    fs::path saved = fs::current_path();
+    ~RestoreFolder() { fs::current_path(saved); }
+  } restore;
+  for (const char* caller : {"first", "second"})
+    for (const char* exe : {"./prog", "prog", "inner/prog", "inner/../prog"}) {
+      SCOPED_TRACE(std::string(caller) + " " + exe);
+      fs::current_path(dir.path() / caller);
+      fs::remove(marker);
+      EXPECT_EQ(0, runTask(exe, work.c_str(), {marker}));
+      EXPECT_EQ("argc=3\ncwd=" + work + "\narg=" + marker + "\narg=" + caller + "\n",
+                kivtest::readFile(marker));
+    }
+}
+
+namespace {
+std::atomic<int> reaped{0};
+void reapEveryChild(int) {
+  int saved = errno;
+  while (waitpid(-1, nullptr, WNOHANG) > 0)
+    ++reaped;
+  errno = saved;
+}
+} // namespace
+
+// The status of a program that ran is obtained whatever the caller does with SIGCHLD or with
+// the children it did not start itself, and the program starts with SIGCHLD at its default
+// action. Should the status still be lost, the result says that the program ran: -2, not -1.
+TEST(RunTask, StatusSurvivesTheCallersChildHandling) {
+  kivtest::TempDir dir;
+  const std::string helper = KIV_MARKER_HELPER, marker = (dir.path() / "m").string();
+  const struct {
+    const char* name;
+    void (*handler)(int);
+    int flags;
+    bool thief;
+  } rows[] = {{"SIGCHLD ignored", SIG_IGN, 0, false},
+              {"no zombies kept", SIG_DFL, SA_NOCLDWAIT, false},
+              {"a handler reaping every child", reapEveryChild, SA_RESTART, false},
+              {"a thread collecting any child", SIG_DFL, 0, true}};
+  const std::pair<const char*, int> runs[] = {
+      {"exit:3", 3}, {"signal:15", 128 + SIGTERM}, {"sigchld", 0}};
+  for (const auto& row : rows) {
+    struct sigaction wanted {
+    }, previous{};
+    wanted.sa_handler = row.handler;
+    wanted.sa_flags = row.flags;
+    sigaction(SIGCHLD, &wanted, &previous);
+    std::atomic<bool> done{false};
+    std::thread thief([&] {
+      for (siginfo_t info; row.thief && !done;) {
+        waitid(P_ALL, 0, &info, WEXITED | WNOHANG | __WALL);
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+      }
+    });
+    for (const auto& [action, expected] : runs) {
+      SCOPED_TRACE(std::string(row.name) + " " + action);
+      fs::remove(marker);
+      EXPECT_EQ(expected, runTask(helper, dir.str().c_str(), {marker, action}));
+      EXPECT_TRUE(fs::exists(marker));
+    }
+    done = true;
+    thief.join();
+    sigaction(SIGCHLD, &previous, nullptr);
+  }
+  EXPECT_EQ(0, reaped.load()) << "the handler saw a child of RunTaskCommand";
+
+  // The process that waits on the call's behalf (the one child of this process) is killed
+  // while the program runs.
+  std::thread killer([&] {
+    for (int i = 0; i < 500 && !fs::exists(marker); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+      std::string stat = kivtest::readFile(entry.path() / "stat");
+      size_t end = stat.rfind(')');
+      int parent = 0;
+      if (end != std::string::npos &&
+          std::sscanf(stat.c_str() + end + 1, " %*c %d", &parent) == 1 && parent == getpid())
+        kill(std::stoi(entry.path().filename().string()), SIGKILL);
+    }
+  });
+  fs::remove(marker);
+  EXPECT_EQ(-2, runTask("/bin/sh", dir.str().c_str(), {"-c", "touch \"$0\"; sleep 1", marker}));
+  killer.join();
 }

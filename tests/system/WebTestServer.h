@@ -1,8 +1,9 @@
 // A real HTTP server on 127.0.0.1 for the web-request tests. A thread of its own accepts
 // connections on an ephemeral port, records each request's raw bytes (the head and the body its
 // Content-Length announces) and answers with the next scripted response, the last one repeating.
-// A silent server records requests and holds the connections open unanswered. The destructor
-// stops the thread.
+// A silent server records requests and holds the connections open unanswered. A response may
+// hold pauses (kPause bytes, not sent): the server waits there before sending the rest. The
+// destructor stops the thread.
 #pragma once
 
 #include <arpa/inet.h>
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -43,8 +45,12 @@ inline int loopbackSocket(int& port, bool listening) {
 
 class WebTestServer {
 public:
-  explicit WebTestServer(std::vector<std::string> responses, bool silent = false)
-      : responses_(std::move(responses)), silent_(silent), thread_([this] { run(); }) {}
+  static constexpr char kPause = '\x01';
+
+  explicit WebTestServer(std::vector<std::string> responses, bool silent = false,
+                         std::chrono::milliseconds pause = {})
+      : responses_(std::move(responses)), silent_(silent), pause_(pause),
+        thread_([this] { run(); }) {}
   ~WebTestServer() {
     stop_ = true;
     thread_.join();
@@ -83,12 +89,25 @@ private:
         continue;
       }
       const std::string& answer = responses_[std::min(served++, responses_.size() - 1)];
-      for (ssize_t sent = 0, n = 0; sent < ssize_t(answer.size()) && n >= 0; sent += n)
-        n = send(c, answer.data() + sent, answer.size() - sent, MSG_NOSIGNAL);
+      for (size_t at = 0, end; at < answer.size() && !stop_; at = end) {
+        if (answer[at] == kPause) {
+          std::this_thread::sleep_for(pause_);
+          end = at + 1;
+          continue;
+        }
+        end = std::min(answer.find(kPause, at), answer.size());
+        if (!sendAll(c, answer.substr(at, end - at))) break;
+      }
       close(c);
     }
     for (int c : held)
       close(c);
+  }
+
+  static bool sendAll(int c, const std::string& bytes) {
+    for (ssize_t sent = 0, n = 0; sent < ssize_t(bytes.size()); sent += n)
+      if ((n = send(c, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL)) < 0) return false;
+    return true;
   }
 
   // Records the head and the body its Content-Length announces, or what came before the client
@@ -110,6 +129,7 @@ private:
 
   std::vector<std::string> responses_;
   bool silent_;
+  std::chrono::milliseconds pause_;
   int port_ = 0;
   int listener_ = loopbackSocket(port_, true);
   std::atomic<bool> stop_{false};

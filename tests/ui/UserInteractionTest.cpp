@@ -121,16 +121,18 @@ TEST_F(UserInteraction, AlertsShowTheirTextsAndAnswerWithTheButtonPressed) {
       EXPECT_TRUE(seen.informationalPlainText);
     }
   };
-  check("en", 7, a, tmp, true, "Save Again", "Save Failed",
+  // No French catalog: the bundle's development language, English, stands in.
+  check("fr", 7, a, tmp, true, "Save Again", "Save Failed",
         "File a.xml could not be saved to /tmp.", {"Save Again", "Don't Save"});
   // The catalog holds a cancel caption, but none is asked for.
   check("de", 7, a, tmp, false, "Erneut sichern", "Sichern fehlgeschlagen",
         "Die Datei a.xml konnte nicht in /tmp gesichert werden.", {"Erneut sichern"});
-  // Keys carry the number's sign; missing keys show themselves.
-  check("en", -1, a, nullptr, true, "Fine", "Minus One", "Negative alert a.xml",
+  // Keys carry the number's sign; missing keys show themselves, a missing message with the
+  // arguments after it.
+  check("de", -1, a, nullptr, true, "Fine", "Minus One", "Negative alert a.xml",
         {"Fine", "KIV_ALERT_STRING_-1_Cancel"});
-  check("en", 12, nullptr, nullptr, false, "KIV_ALERT_STRING_12_OK", "KIV_ALERT_STRING_12_Title",
-        "KIV_ALERT_STRING_12", {"KIV_ALERT_STRING_12_OK"});
+  check("en", 12, a, tmp, false, "KIV_ALERT_STRING_12_OK", "KIV_ALERT_STRING_12_Title",
+        "KIV_ALERT_STRING_12 (a.xml, /tmp)", {"KIV_ALERT_STRING_12_OK"});
   // Stray conversions and markup in the catalog text are shown as written, percent signs in
   // arguments are kept, and "&" in a caption is not a shortcut marker.
   check("en", 9, a, hundred, false, "Save && Close", "Copy <i>done</i>",
@@ -152,7 +154,7 @@ TEST(UserInteractionNoDisplay, AnswersOnTheConsole) {
           unsetenv("WAYLAND_DISPLAY");
           unsetenv("QT_QPA_PLATFORM");
           setenv("LC_ALL", "C.UTF-8", 1);
-          setenv("LANGUAGE", "en", 1);
+          unsetenv("LANGUAGE");
           Keys keys = readKeys();
           KivSysBeep();
           CocoaCopyToPasteboard(a);

@@ -25,12 +25,23 @@ bool launchInfo(GAppInfo* info) {
   return ok;
 }
 
+// One argument of a desktop entry's command line, to be taken exactly as written: in double
+// quotes, with the characters that stay special there (", `, $ and \) escaped by a backslash,
+// and every "%" doubled so that none is read as a field code ("%f" would otherwise vanish).
+std::string commandLineArgument(const std::string& text) {
+  std::string quoted = "\"";
+  for (char c : text) {
+    if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
+    if (c == '%') quoted += '%';
+    quoted += c;
+  }
+  return quoted + '"';
+}
+
 bool launchExecutable(const std::string& path) {
-  gchar* quoted = g_shell_quote(path.c_str());
   GError* error = nullptr;
-  GAppInfo* info =
-      g_app_info_create_from_commandline(quoted, nullptr, G_APP_INFO_CREATE_NONE, &error);
-  g_free(quoted);
+  GAppInfo* info = g_app_info_create_from_commandline(commandLineArgument(path).c_str(), nullptr,
+                                                      G_APP_INFO_CREATE_NONE, &error);
   g_clear_error(&error);
   return launchInfo(info);
 }

@@ -2,7 +2,8 @@
 //   marker_helper <marker file> <action> [more arguments...]
 // Writes "argc=<n>", "cwd=<folder>" and one "arg=<text>" line per argument into the marker file
 // (through a temporary file and a rename, so that a reader never sees half of it). Action
-// "exit:N" ends with status N, "signal:N" raises signal N, anything else ends with 0.
+// "exit:N" ends with status N, "signal:N" raises signal N, "sigchld" ends with 0 when SIGCHLD is
+// at its default action and 1 otherwise; anything else ends with 0.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +25,10 @@ int main(int argc, char** argv) {
 
   const char* action = argc > 2 ? argv[2] : "";
   if (std::strncmp(action, "exit:", 5) == 0) return std::atoi(action + 5);
+  if (std::strcmp(action, "sigchld") == 0) {
+    struct sigaction current;
+    return sigaction(SIGCHLD, nullptr, &current) == 0 && current.sa_handler == SIG_DFL ? 0 : 1;
+  }
   if (std::strncmp(action, "signal:", 7) == 0) {
     std::signal(std::atoi(action + 7), SIG_DFL);
     std::raise(std::atoi(action + 7));

@@ -1,7 +1,7 @@
 // Runs one library call in a fresh process, for what depends on process-wide state read once
 // (the desktop's application database, the locale, the display). Extra arguments are ignored,
 // so that RunTaskCommand's five can start it.
-//   system_probe openurl|launchurl-c|launchurl-p|launchapp <argument>
+//   system_probe openurl|launchurl-c|launchurl-p|openfile|launchapp <argument>
 //   system_probe locale|screens <output file>
 #include "Kiv.h"
 
@@ -23,6 +23,8 @@ int main(int argc, char** argv) {
     KIVLaunchURL(arg);
   } else if (action == "launchurl-p") {
     KIVLaunchURL(static_cast<const unsigned char*>(p));
+  } else if (action == "openfile") {
+    OpenFile(arg);
   } else if (action == "launchapp") {
     LaunchApplication(arg);
   } else if (action == "locale") {
