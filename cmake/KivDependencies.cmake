@@ -2,6 +2,7 @@
 find_package(PkgConfig REQUIRED)
 find_package(ICU 72 REQUIRED COMPONENTS uc i18n data)
 find_package(LibXml2 REQUIRED)
+find_package(ZLIB REQUIRED)
 find_package(CURL REQUIRED)
 find_package(Threads REQUIRED)
 pkg_check_modules(GIO REQUIRED IMPORTED_TARGET gio-2.0 gio-unix-2.0 glib-2.0)

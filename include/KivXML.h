@@ -244,6 +244,13 @@ public:
   // Not copyable: the object owns its document and its writer.
   KivXML(const KivXML&) = delete;
   KivXML& operator=(const KivXML&) = delete;
+
+private:
+  struct WriteState;
+  // What the writer has written so far (nesting, the start tag being written, namespace
+  // declarations in scope), so that the writing members refuse what the reader would refuse.
+  // Owned; created by the first CreateDoc.
+  WriteState* writeState;
 };
 
 // True when the node has two or more children (a section of an indented document).

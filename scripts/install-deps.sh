@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config git
-  libicu-dev libxml2-dev libcurl4-openssl-dev libglib2.0-dev
+  libicu-dev libxml2-dev zlib1g-dev libcurl4-openssl-dev libglib2.0-dev
   qt6-base-dev libqt6opengl6-dev qt6-tools-dev qt6-tools-dev-tools qt6-qpa-plugins libgl-dev
   gettext
   libgtest-dev libgmock-dev libbenchmark-dev

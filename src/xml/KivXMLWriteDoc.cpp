@@ -22,6 +22,7 @@
 #include <new>
 #include <string>
 
+#include "xml/KivXMLWriteState.h"
 #include "xml/KivXMLWriteSupport.h"
 
 namespace {
@@ -210,6 +211,8 @@ OSErr KivXML::CreateDoc(const char* path, const char* rootName, bool compressed)
     writer = nullptr;
   }
   if (path == nullptr || *path == '\0') return -7;
+  if (writeState == nullptr) writeState = new (std::nothrow) WriteState;
+  if (writeState == nullptr) return -7;
   Output* out = openOutput(path, compressed);
   if (out == nullptr) return -7;
   // From here on the output buffer owns `out`: closing the buffer closes the output.
@@ -228,17 +231,26 @@ OSErr KivXML::CreateDoc(const char* path, const char* rootName, bool compressed)
 
   xmlTextWriterSetIndent(writer, 1);
   xmlTextWriterSetIndentString(writer, BAD_CAST "\t");
+  writeState->reset();
   if (xmlTextWriterStartDocument(writer, nullptr, "UTF-8", nullptr) < 0) {
     out->failed = true; // the writer stays until CloseDoc, which keeps the previous file
     return -8;
   }
-  if (dtdName[0] != '\0') {
-    xmlTextWriterStartDTD(writer, BAD_CAST dtdName, BAD_CAST dtdPubID, BAD_CAST dtdSysID);
-    xmlTextWriterEndDTD(writer);
-  }
-  if (!kiv::xml::isXmlName(rootName) || xmlTextWriterStartElement(writer, BAD_CAST rootName) < 0) {
+  // A declaration that would not read back, like a bad root name, fails the document.
+  bool doctype = dtdName[0] != '\0';
+  if ((doctype && !kiv::xml::isDoctype(dtdName, dtdPubID, dtdSysID)) ||
+      !writeState->mayStartRoot(rootName)) {
     out->failed = true;
     return -8;
   }
+  if (doctype) {
+    xmlTextWriterStartDTD(writer, BAD_CAST dtdName, BAD_CAST dtdPubID, BAD_CAST dtdSysID);
+    xmlTextWriterEndDTD(writer);
+  }
+  if (xmlTextWriterStartElement(writer, BAD_CAST rootName) < 0) {
+    out->failed = true;
+    return -8;
+  }
+  writeState->started(rootName);
   return 0;
 }
