@@ -18,12 +18,12 @@ std::size_t attributeValueBytes(const char* value) {
   std::size_t bytes = 0;
   for (const char* p = value; *p != '\0'; ++p) {
     switch (*p) {
-    case '<': // &lt;
-    case '>': // &gt;
+    case '<':  // &lt;
+    case '>':  // &gt;
     case '\t': // &#9;
       bytes += 4;
       break;
-    case '&': // &amp;
+    case '&':  // &amp;
     case '\n': // &#10;
     case '\r': // &#13;
       bytes += 5;

@@ -14,11 +14,11 @@
 struct KivXML::WriteState {
   // An attribute accepted by checkAttribute, to be recorded once written.
   struct Attribute {
-    std::string key;      // what two attributes of one tag may not share
-    std::string prefix;   // the prefix of a prefixed attribute
+    std::string key;       // what two attributes of one tag may not share
+    std::string prefix;    // the prefix of a prefixed attribute
     bool declares = false; // a namespace declaration ("xmlns" or "xmlns:prefix")
-    std::string declared; // the prefix it declares, empty for the default namespace
-    std::string uri;      // the namespace it binds
+    std::string declared;  // the prefix it declares, empty for the default namespace
+    std::string uri;       // the namespace it binds
     std::size_t bytes = 0; // its size in the start tag
   };
 
@@ -58,9 +58,9 @@ private:
   const std::string* namespaceOf(std::string_view prefix) const;
   bool elementNameAllowed(const char* name) const;
 
-  bool broken_ = true;   // no document yet, or memory ran out while recording: refuse everything
-  int depth_ = 0;        // open elements, the root included
-  std::size_t run_ = 0;  // the open element's text since its last tag, with writer indentation
+  bool broken_ = true;  // no document yet, or memory ran out while recording: refuse everything
+  int depth_ = 0;       // open elements, the root included
+  std::size_t run_ = 0; // the open element's text since its last tag, with writer indentation
   bool runHasText_ = false;
   bool tagOpen_ = false; // attributes may be added to the start tag just written
   std::size_t tagBytes_ = 0;

@@ -36,7 +36,9 @@ namespace {
 // that its input window of 10,000,000 bytes never holds more than the construct being parsed.
 constexpr int kReadPiece = 250;
 
-std::size_t addSaturated(std::size_t a, std::size_t b) { return a > SIZE_MAX - b ? SIZE_MAX : a + b; }
+std::size_t addSaturated(std::size_t a, std::size_t b) {
+  return a > SIZE_MAX - b ? SIZE_MAX : a + b;
+}
 
 std::size_t multiplySaturated(std::size_t a, std::size_t b) {
   return b != 0 && a > SIZE_MAX / b ? SIZE_MAX : a * b;
@@ -220,9 +222,10 @@ xmlDoc* parseFile(int fd) {
     close(fd);
     return nullptr;
   }
-  in->inflatedLimit = std::min(
-      kMaxInflated,
-      std::max(kInflateFloor, multiplySaturated(kInflateRatio, static_cast<std::size_t>(st.st_size))));
+  in->inflatedLimit =
+      std::min(kMaxInflated,
+               std::max(kInflateFloor,
+                        multiplySaturated(kInflateRatio, static_cast<std::size_t>(st.st_size))));
 
   xmlDoc* doc = nullptr;
   xmlParserCtxtPtr parser = xmlNewParserCtxt();

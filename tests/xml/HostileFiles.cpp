@@ -160,7 +160,9 @@ TEST(XmlHostileFiles, OpenAndReadInBoundedTimeAndMemory) {
       // Counts whose cost grows with their square: attributes, namespace declarations and
       // attribute declarations, in the document or in an entity's text.
       {"100,000 attributes",
-       [](auto& dir) { return dir.write("att.xml", "<r" + numbered(" a", "=\"\"", 100000) + "/>"); },
+       [](auto& dir) {
+         return dir.write("att.xml", "<r" + numbered(" a", "=\"\"", 100000) + "/>");
+       },
        2},
       {"100,000 namespace declarations",
        [](auto& dir) {

@@ -52,7 +52,7 @@ TEST_F(XmlWriteLimits, NestingStopsAtTheReadersDepthAndTheRootStaysOpen) {
   for (int level = 2; level <= 255; ++level)
     ASSERT_EQ(xml.StartSection("s"), 0) << level;
   EXPECT_EQ(xml.AddRGBColor("colour", RGBColor{1, 2, 3}), 0); // levels 256 and 257
-  ASSERT_EQ(xml.StartSection("s"), 0);                         // level 256
+  ASSERT_EQ(xml.StartSection("s"), 0);                        // level 256
   EXPECT_EQ(xml.AddRGBColor("refused", RGBColor{1, 2, 3}), -8);
   EXPECT_EQ(xml.AddNode("leaf", "deepest"), 0); // level 257
   ASSERT_EQ(xml.StartSection("s"), 0);          // level 257
@@ -152,8 +152,9 @@ TEST_F(XmlWriteLimits, NamesStartTagsAndAttributes) {
   expectAll(0, {xml.AddSectionAttribute("a", "1"), xml.AddSectionAttribute("xmlns:p", "urn:p"),
                 xml.AddSectionAttribute("xmlns:q", "urn:p"), xml.AddSectionAttribute("p:x", "1")});
   // The same name, or the same namespace and local name under another prefix.
-  expectAll(-15, {xml.AddSectionAttribute("a", "refused"), xml.AddSectionAttribute("q:x", "refused"),
-                  xml.AddSectionAttribute("xmlns:p", "refused")});
+  expectAll(-15,
+            {xml.AddSectionAttribute("a", "refused"), xml.AddSectionAttribute("q:x", "refused"),
+             xml.AddSectionAttribute("xmlns:p", "refused")});
   ASSERT_EQ(xml.EndSection(), 0);
 
   ASSERT_NO_FATAL_FAILURE(reopen());
@@ -188,8 +189,11 @@ TEST_F(XmlWriteLimits, ManyLongNamesReadBack) {
 TEST_F(XmlWriteLimits, PrefixesMustBeDeclaredAndDeclarationsReadBack) {
   EXPECT_EQ(xml.CreateDoc(file.c_str(), "p:r", false), -8);
   // Document type declarations that would not parse.
-  const char* doctypes[][3] = {{"a b", "", ""}, {"cfg", "quote\"", ""}, {"cfg", "caf\xC3\xA9", ""},
-                               {"cfg", "", "quote\""}, {"cfg", "", "\x01"}};
+  const char* doctypes[][3] = {{"a b", "", ""},
+                               {"cfg", "quote\"", ""},
+                               {"cfg", "caf\xC3\xA9", ""},
+                               {"cfg", "", "quote\""},
+                               {"cfg", "", "\x01"}};
   for (const auto& d : doctypes) {
     xml.SetDTD(d[0], d[1], d[2]);
     EXPECT_EQ(xml.CreateDoc(file.c_str(), "r", false), -8) << d[0] << d[1] << d[2];
@@ -205,10 +209,10 @@ TEST_F(XmlWriteLimits, PrefixesMustBeDeclaredAndDeclarationsReadBack) {
                   xml.AddSectionAttribute("xmlns:xml", "http://www.w3.org/XML/1998/namespace"),
                   xml.AddSectionAttribute("xmlns:p", ""),
                   xml.AddSectionAttribute("xmlns:q", "http://www.w3.org/2000/xmlns/")});
-  expectAll(0, {xml.AddSectionAttribute("xml:lang", "fr"), xml.AddSectionAttribute("xmlns:p", "urn:p"),
-                xml.AddSectionAttribute("p:attr", "v"), xml.AddNode("p:key", "inside"),
-                xml.StartSection("p:inner"), xml.AddNode("p:key2", "deeper"), xml.EndSection(),
-                xml.EndSection()});
+  expectAll(0, {xml.AddSectionAttribute("xml:lang", "fr"),
+                xml.AddSectionAttribute("xmlns:p", "urn:p"), xml.AddSectionAttribute("p:attr", "v"),
+                xml.AddNode("p:key", "inside"), xml.StartSection("p:inner"),
+                xml.AddNode("p:key2", "deeper"), xml.EndSection(), xml.EndSection()});
   // The declaration ends with the element that made it.
   EXPECT_EQ(xml.AddNode("p:refused", "outside"), -8);
   ASSERT_NO_FATAL_FAILURE(reopen());
