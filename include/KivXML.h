@@ -17,6 +17,24 @@
 //   -4  OpenDoc: the document has no root element
 //   -5  the readers: no element of that name, or no node given
 // OpenDoc with a standard folder passes the platform's own non-zero code through.
+//
+// Hostile files cost bounded time and memory. The file is read through its descriptor, never
+// by a name that the parser could reinterpret. OpenDoc answers 2, and keeps no document, for:
+//  - anything but a regular file (a FIFO, a device, a folder), without waiting on it;
+//  - gzip-compressed content beyond 1 MiB once decompressed and beyond 20 times the compressed
+//    file's size, or beyond 256 MiB (gzip is the only compression read);
+//  - text expanded from entity references beyond a whole-document bound: the text that the
+//    readers can gather (every element's and attribute's, each reference counted as its
+//    entity's text) may exceed 1 MiB only up to 10 times the bytes of the document;
+//  - a start tag with more than 2,000 attributes, more than 2,000 namespace declarations in
+//    scope, more than 2,000 attribute declarations in the document type's internal subset, or
+//    an entity text with a start tag that may carry more than 2,000 attributes (1,000 always
+//    read); these cost the parser time that grows with the square of the count;
+//  - the parser's own limits: more than 257 nested elements (the root included), a name
+//    beyond 50,000 bytes, a text node beyond 10,000,000 bytes, a start tag beyond about
+//    9,999,500 bytes, entities nested or multiplied beyond its bounds.
+// The readers gather text in time linear in what they take; the bounded ones stop once the
+// caller's buffer is full.
 #ifndef KIV_KIVXML_H
 #define KIV_KIVXML_H
 
@@ -142,7 +160,7 @@ public:
   //       for a text beyond their 299 bytes
   //   -9  AddNodeFormat: the formatted text is empty, or beyond 511 bytes
   //  -10  StartSection, StartElement: starting the element fails
-  //  -11  EndSection, EndElement: ending the element fails
+  //  -11  EndSection, EndElement: ending the element fails, or the element is the root
   //  -12  _ImportTree: no writer
   //  -14  CreateDoc: the standard folder is not found
   //  -15  AddSectionAttribute, AddSectionAttributeFormat: writing the attribute fails (for
@@ -161,6 +179,31 @@ public:
   // converts from Mac Roman. What would leave a file that no parser accepts is refused with the
   // member's error code (InsertNode: NULL): bytes that are not UTF-8, control characters other
   // than tab, line feed and carriage return, names that are not XML names.
+  //
+  // Everything the writer completes reads back: what would cross a limit of the reader is
+  // refused with the member's code (-8 for the whole-node writers and CreateDoc, -10 for
+  // StartSection and StartElement, -15 for attributes, 16 for AddElementTextFormat) before
+  // anything is written:
+  //  - nesting: at most 257 open elements, the root included;
+  //  - names: at most 50,000 bytes, with at most one colon, between a prefix and a local name;
+  //    the prefix must be the reserved "xml" or declared by an "xmlns:prefix" attribute of an
+  //    element still open (so a root name takes only "xml"); a declaration must name a
+  //    namespace, and may neither rebind "xml" or "xmlns" nor bind their namespaces;
+  //  - one text node: at most 10,000,000 bytes: a node's text, the Base64 text of
+  //    AddNodeBase64 (a line feed counted for each line break), or text written piece by piece
+  //    into an open element together with the line feed and tabs that the writer's indentation
+  //    adds to it;
+  //  - one start tag: at most 9,990,000 bytes as written, attribute values escaped;
+  //  - attributes: at most 1,000 on one element, namespace declarations included, and 1,000
+  //    namespace declarations in scope; no attribute twice on an element (nor two prefixes of
+  //    one namespace with the same local name);
+  //  - a document type declaration that would not parse (a name that is not an XML name, a
+  //    public identifier with characters it may not hold, a system identifier with a double
+  //    quote): CreateDoc answers -8.
+  // EndSection and EndElement at the root answer -11 and write nothing: only CloseDoc, the
+  // destructor or the next CreateDoc close the root. A compressed document that would not
+  // decompress within the bounds above is not saved: the previous file is kept and the
+  // diagnostics log names the file (the step "checking").
 
 #if defined(__GNUC__)
 #define KIVXML_PRINTF(f, a) __attribute__((format(printf, f, a)))
@@ -221,7 +264,9 @@ public:
 
   // Editing the parsed document in memory; CloseDoc discards the changes with the tree.
   // A new element appended as parent's last child, with one text child holding text (UTF-8;
-  // none when text is null). NULL when no document is open (logged), or on failure.
+  // none when text is null). NULL when no document is open (logged), or on failure, and for
+  // what the writer would refuse on import: a name with a prefix other than "xml", a text
+  // beyond 10,000,000 bytes.
   _xmlNode* InsertNode(_xmlNode* parent, const char* name, const char* text);
   // The same with the value's decimal text: "%d", or "%.3f" rounded from the stored double
   // (NULL for values whose text is not of that form: infinities, NaN, magnitudes from 1e26).
@@ -249,6 +294,13 @@ public:
   // Not copyable: the object owns its document and its writer.
   KivXML(const KivXML&) = delete;
   KivXML& operator=(const KivXML&) = delete;
+
+private:
+  struct WriteState;
+  // What the writer has written so far (nesting, the start tag being written, namespace
+  // declarations in scope), so that the writing members refuse what the reader would refuse.
+  // Owned; created by the first CreateDoc.
+  WriteState* writeState;
 };
 
 // True when the node has two or more children (a section of an indented document).

@@ -4,7 +4,9 @@
 #include <libxml/tree.h>
 #include <libxml/xmlwriter.h>
 
-KivXML::KivXML() : xmldoc(nullptr), rootNode(nullptr), writer(nullptr) {
+#include "xml/KivXMLWriteState.h"
+
+KivXML::KivXML() : xmldoc(nullptr), rootNode(nullptr), writer(nullptr), writeState(nullptr) {
   dtdName[0] = '\0';
   dtdPubID[0] = '\0';
   dtdSysID[0] = '\0';
@@ -12,6 +14,7 @@ KivXML::KivXML() : xmldoc(nullptr), rootNode(nullptr), writer(nullptr) {
 
 KivXML::~KivXML() {
   if (xmldoc != nullptr || writer != nullptr) CloseDoc();
+  delete writeState;
 }
 
 void KivXML::CloseDoc() {

@@ -4,18 +4,26 @@
 #include <libxml/tree.h>
 
 #include <cstdio>
+#include <cstring>
+#include <string_view>
 
 #include "KIVStr.h"
 #include "KivDebug.h"
 #include "xml/KivXMLWriteSupport.h"
+#include "xml/XmlLimits.h"
 
 _xmlNode* KivXML::InsertNode(_xmlNode* parent, const char* name, const char* text) {
   if (xmldoc == nullptr) {
     KivDebugAlways("KivXML::InsertNode() : not xmlDoc !");
     return nullptr;
   }
-  // A node the writer would refuse could not be imported later.
+  // A node the writer would refuse could not be imported later. The import carries no namespace
+  // declarations, so a prefix other than the reserved "xml" could not be written.
   if (parent == nullptr || !kiv::xml::isXmlName(name) || !kiv::xml::isXmlText(text)) return nullptr;
+  if (text != nullptr && strnlen(text, kiv::xml::kMaxTextBytes + 1) > kiv::xml::kMaxTextBytes)
+    return nullptr;
+  std::string_view prefix = kiv::xml::prefixOf(name);
+  if (!prefix.empty() && prefix != "xml") return nullptr;
   return xmlNewTextChild(parent, nullptr, BAD_CAST name, BAD_CAST text);
 }
 

@@ -1,12 +1,11 @@
 // KivXML: searching for elements by name, and by name and attribute value.
 #include "KivXML.h"
 
-#include <cstring>
-
 #include <libxml/tree.h>
 
 #include "detail/DiagnosticsLog.h"
 #include "xml/XmlReadSupport.h"
+#include "xml/XmlText.h"
 
 namespace {
 
@@ -79,8 +78,7 @@ xmlNode* KivXML::FindNode(xmlNode* start, const char* name, const char* attrName
     // that name.
     xmlAttr* attr = kiv::xml::findAttribute(node, attrName);
     if (attr == nullptr) return false;
-    kiv::xml::ChildText value(attr->doc, attr->children);
-    return std::strcmp(value.c_str(), attrValue) == 0;
+    return kiv::xml::textEquals(attr->doc, attr->children, attrValue);
   };
   return walk(start != nullptr ? start : rootNode, match);
 }

@@ -6,9 +6,11 @@
 #include <libxml/xmlwriter.h>
 
 #include <new>
+#include <string>
 #include <vector>
 
 #include "xml/KivXMLWriteSupport.h"
+#include "xml/XmlText.h"
 
 namespace {
 
@@ -63,11 +65,9 @@ OSErr KivXML::_ImportTree(KivXML* source, _xmlNode* first) {
         }
       } else {
         // The whole text is copied: a value is never cut on its way into the new document.
-        xmlChar* text = nullptr;
-        if (sourceOpen && node->children != nullptr)
-          text = xmlNodeListGetString(source->xmldoc, node->children, 1);
-        AddNode(name, text != nullptr ? reinterpret_cast<const char*>(text) : "");
-        if (text != nullptr) xmlFree(text);
+        std::string text;
+        if (sourceOpen) text = kiv::xml::textOf(source->xmldoc, node->children);
+        AddNode(name, text.c_str());
       }
       node = node->next;
     }

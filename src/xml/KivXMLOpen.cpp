@@ -1,14 +1,13 @@
 // KivXML: opening a file for reading.
 #include "KivXML.h"
 
-#include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 
-#include <libxml/parser.h>
 #include <libxml/tree.h>
 
 #include "detail/DiagnosticsLog.h"
-#include "xml/XmlReadSupport.h"
+#include "xml/XmlParse.h"
 
 OSErr KivXML::OpenDoc(const char* path) {
   struct stat st;
@@ -17,10 +16,16 @@ OSErr KivXML::OpenDoc(const char* path) {
   // A document still open would otherwise be lost (and rootNode left pointing into it):
   // opening replaces it.
   if (xmldoc != nullptr) xmlFreeDoc(xmldoc);
+  xmldoc = nullptr;
   rootNode = nullptr;
 
-  // The parser reads standard input for the name "-"; a file of that name is meant here.
-  xmldoc = xmlParseFile(std::strcmp(path, "-") == 0 ? "./-" : path);
+  // Only a regular file is read: a FIFO or a device may block or never end. The file is opened
+  // without waiting for a writer and checked again through its descriptor, so that what is
+  // parsed is what was checked, whatever replaced the name meanwhile.
+  if (S_ISREG(st.st_mode)) {
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd >= 0) xmldoc = kiv::xml::parseFile(fd);
+  }
   if (xmldoc == nullptr) return 2;
 
   rootNode = xmlDocGetRootElement(xmldoc);

@@ -5,8 +5,8 @@
 
 #include "detail/DiagnosticsLog.h"
 #include "xml/XmlReadSupport.h"
+#include "xml/XmlText.h"
 
-using kiv::xml::ChildText;
 using kiv::xml::kUnbounded;
 
 OSErr KivXML::ReadNodeAttributeStringValue(xmlNode* node, const char* attrName, char* value) {
@@ -20,8 +20,7 @@ OSErr KivXML::ReadNodeAttributeStringValue(xmlNode* node, const char* attrName, 
   if (attrName == nullptr) return -1;
   xmlAttr* attr = kiv::xml::findAttribute(node, attrName);
   if (attr == nullptr) return -1;
-  ChildText text(attr->doc, attr->children);
-  kiv::xml::copyCut(value, valueSize, text.c_str());
+  kiv::xml::copyText(attr->doc, attr->children, value, valueSize);
   return 0;
 }
 
@@ -36,8 +35,7 @@ OSErr KivXML::ReadNodeStringValue(xmlNode* node, char* value, size_t valueSize) 
     return -3;
   }
   if (node == nullptr) return -5;
-  ChildText text(xmldoc, node->children);
-  kiv::xml::copyCut(value, valueSize, text.c_str());
+  kiv::xml::copyText(xmldoc, node->children, value, valueSize);
   return 0;
 }
 

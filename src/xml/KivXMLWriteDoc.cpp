@@ -13,12 +13,16 @@
 #include <libxml/xmlIO.h>
 #include <libxml/xmlwriter.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <new>
 #include <system_error>
 
 #include "KivDebug.h"
 #include "platform/files/StagedFile.h"
+#include "xml/KivXMLWriteState.h"
 #include "xml/KivXMLWriteSupport.h"
+#include "xml/XmlLimits.h"
 
 namespace {
 
@@ -67,6 +71,13 @@ Output* openOutput(const char* path, bool compressed) {
     delete out;
     return nullptr;
   }
+  // The reader inflates a compressed document only up to a multiple of its stored size; a
+  // document that would inflate beyond that is not put in place, since it could not be read.
+  if (compressed) {
+    out->file.setContentCheck([](std::uint64_t written, std::uint64_t stored) {
+      return kiv::xml::inflatesWithinLimits(written, stored) ? 0 : EFBIG;
+    });
+  }
   return out;
 }
 
@@ -87,6 +98,8 @@ OSErr KivXML::CreateDoc(const char* path, const char* rootName, bool compressed)
     writer = nullptr;
   }
   if (path == nullptr || *path == '\0') return -7;
+  if (writeState == nullptr) writeState = new (std::nothrow) WriteState;
+  if (writeState == nullptr) return -7;
   Output* out = openOutput(path, compressed);
   if (out == nullptr) return -7;
   // From here on the output buffer owns `out`: closing the buffer closes the output.
@@ -105,17 +118,26 @@ OSErr KivXML::CreateDoc(const char* path, const char* rootName, bool compressed)
 
   xmlTextWriterSetIndent(writer, 1);
   xmlTextWriterSetIndentString(writer, BAD_CAST "\t");
+  writeState->reset();
   if (xmlTextWriterStartDocument(writer, nullptr, "UTF-8", nullptr) < 0) {
     out->abandoned = true; // the writer stays until CloseDoc, which keeps the previous file
     return -8;
   }
-  if (dtdName[0] != '\0') {
-    xmlTextWriterStartDTD(writer, BAD_CAST dtdName, BAD_CAST dtdPubID, BAD_CAST dtdSysID);
-    xmlTextWriterEndDTD(writer);
-  }
-  if (!kiv::xml::isXmlName(rootName) || xmlTextWriterStartElement(writer, BAD_CAST rootName) < 0) {
+  // A declaration that would not read back, like a bad root name, fails the document.
+  bool doctype = dtdName[0] != '\0';
+  if ((doctype && !kiv::xml::isDoctype(dtdName, dtdPubID, dtdSysID)) ||
+      !writeState->mayStartRoot(rootName)) {
     out->abandoned = true;
     return -8;
   }
+  if (doctype) {
+    xmlTextWriterStartDTD(writer, BAD_CAST dtdName, BAD_CAST dtdPubID, BAD_CAST dtdSysID);
+    xmlTextWriterEndDTD(writer);
+  }
+  if (xmlTextWriterStartElement(writer, BAD_CAST rootName) < 0) {
+    out->abandoned = true;
+    return -8;
+  }
+  writeState->started(rootName);
   return 0;
 }

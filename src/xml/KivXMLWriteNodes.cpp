@@ -7,10 +7,13 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "KIVStr.h"
 #include "KivMisc_Frameworks.h"
+#include "xml/KivXMLWriteState.h"
 #include "xml/KivXMLWriteSupport.h"
+#include "xml/XmlLimits.h"
 
 using kiv::xml::quietLine;
 
@@ -48,17 +51,26 @@ OSErr KivXML::AddNode(const char* name, const char* text) {
     return -8;
   }
   // The writer passes bytes through: a bad name or text would leave an unreadable file.
-  if (!kiv::xml::isXmlName(name) || !kiv::xml::isXmlText(text)) return -8;
-  return xmlTextWriterWriteElement(writer, BAD_CAST name, BAD_CAST text) < 0 ? -8 : 0;
+  if (!kiv::xml::isXmlText(text)) return -8;
+  size_t length = text != nullptr ? strlen(text) : 0;
+  if (!writeState->mayWriteNode(name, length)) return -8;
+  if (xmlTextWriterWriteElement(writer, BAD_CAST name, BAD_CAST text) < 0) return -8;
+  writeState->started(name);
+  writeState->addedText(length);
+  writeState->ended();
+  return 0;
 }
 
 OSErr KivXML::AddNodeWithAttr(const char* name, const char* text, const char* attrName,
                               const char* attrValue) {
-  if (writer != nullptr && !kiv::xml::isXmlText(text)) return -8;
+  size_t length = text != nullptr ? strlen(text) : 0;
+  if (writer != nullptr && (!kiv::xml::isXmlText(text) || length > kiv::xml::kMaxTextBytes))
+    return -8;
   OSErr err = StartSection(name);
   if (err != 0) return err;
   AddSectionAttribute(attrName, attrValue);
-  if (text != nullptr) xmlTextWriterWriteString(writer, BAD_CAST text);
+  if (text != nullptr && xmlTextWriterWriteString(writer, BAD_CAST text) >= 0)
+    writeState->addedText(length);
   return EndSection();
 }
 
@@ -67,8 +79,10 @@ OSErr KivXML::StartSection(const char* name) {
     quietLine("KivXML::StartSection() : no writer !");
     return -8;
   }
-  if (!kiv::xml::isXmlName(name)) return -10;
-  return xmlTextWriterStartElement(writer, BAD_CAST name) < 0 ? -10 : 0;
+  if (!writeState->mayStart(name)) return -10;
+  if (xmlTextWriterStartElement(writer, BAD_CAST name) < 0) return -10;
+  writeState->started(name);
+  return 0;
 }
 
 OSErr KivXML::EndSection() {
@@ -76,7 +90,12 @@ OSErr KivXML::EndSection() {
     quietLine("KivXML::EndSection() : no writer !");
     return -8;
   }
-  return xmlTextWriterEndElement(writer) < 0 ? -11 : 0;
+  // The root element stays open until the document is closed: content after it would leave a
+  // file that no parser accepts.
+  if (!writeState->mayEnd()) return -11;
+  if (xmlTextWriterEndElement(writer) < 0) return -11;
+  writeState->ended();
+  return 0;
 }
 
 OSErr KivXML::StartElement(const char* name) { return StartSection(name); }
@@ -90,9 +109,13 @@ OSErr KivXML::AddSectionAttribute(const char* name, const char* value) {
   }
   // A null value would leave the writer inside an unfinished attribute; bytes that are not
   // XML text would leave a file no parser accepts.
-  if (!kiv::xml::isXmlName(name) || value == nullptr || !kiv::xml::isXmlText(value)) return -15;
+  if (value == nullptr || !kiv::xml::isXmlText(value)) return -15;
+  WriteState::Attribute attribute;
+  if (!writeState->checkAttribute(name, value, attribute)) return -15;
   // The value is literal text: no format directives are interpreted.
-  return xmlTextWriterWriteAttribute(writer, BAD_CAST name, BAD_CAST value) < 0 ? -15 : 0;
+  if (xmlTextWriterWriteAttribute(writer, BAD_CAST name, BAD_CAST value) < 0) return -15;
+  writeState->added(std::move(attribute));
+  return 0;
 }
 
 OSErr KivXML::AddSectionAttributeFormat(const char* name, const char* format, ...) {
@@ -118,7 +141,11 @@ OSErr KivXML::AddElementTextFormat(const char* format, ...) {
   va_end(ap);
   if (result == Formatted::Empty) return 0;
   if (result == Formatted::TooLong || writer == nullptr || !kiv::xml::isXmlText(utf8)) return 16;
-  return xmlTextWriterWriteString(writer, BAD_CAST utf8) < 0 ? 16 : 0;
+  size_t length = strlen(utf8);
+  if (!writeState->mayAddText(length)) return 16;
+  if (xmlTextWriterWriteString(writer, BAD_CAST utf8) < 0) return 16;
+  writeState->addedText(length);
+  return 0;
 }
 
 OSErr KivXML::AddNodeBase64(const char* name, const char* data) {
@@ -126,12 +153,17 @@ OSErr KivXML::AddNodeBase64(const char* name, const char* data) {
     quietLine("KivXML::AddNodeBase64() : no writer !");
     return -8;
   }
-  if (!kiv::xml::isXmlName(name) || xmlTextWriterStartElement(writer, BAD_CAST name) < 0) return -8;
   if (data == nullptr) data = "";
   size_t length = strlen(data);
-  if (length > INT_MAX) return -8; // beyond what the writer can count; the element stays open
+  size_t textBytes = kiv::xml::base64TextBytes(length);
+  if (length > INT_MAX || !writeState->mayWriteNode(name, textBytes)) return -8;
+  if (xmlTextWriterStartElement(writer, BAD_CAST name) < 0) return -8;
+  writeState->started(name);
   if (xmlTextWriterWriteBase64(writer, data, 0, static_cast<int>(length)) < 0) return -8;
-  return xmlTextWriterEndElement(writer) < 0 ? -8 : 0;
+  writeState->addedText(textBytes);
+  if (xmlTextWriterEndElement(writer) < 0) return -8;
+  writeState->ended();
+  return 0;
 }
 
 OSErr KivXML::AddPNode(const char* name, const unsigned char* pstr) {
@@ -172,8 +204,8 @@ OSErr KivXML::AddRGBColor(const char* name, RGBColor color) {
     return -8;
   }
   // Without its section the components would land in the enclosing element, and the closing
-  // EndSection would end that element instead.
-  if (StartSection(name) != 0) return -8;
+  // EndSection would end that element instead. The section and its nodes take two levels.
+  if (!writeState->mayNest(2) || StartSection(name) != 0) return -8;
   OSErr err = 0;
   if (AddNodeFormat("red", "%d", color.red) != 0) err = -8;
   if (AddNodeFormat("green", "%d", color.green) != 0) err = -8;

@@ -7,6 +7,7 @@
 
 #include "KIV_Str.h"
 #include "KivDebug.h"
+#include "xml/XmlLimits.h"
 
 namespace kiv::xml {
 
@@ -81,8 +82,30 @@ bool isXmlText(const char* text) {
 }
 
 bool isXmlName(const char* name) {
-  return name != nullptr && isXmlText(name) &&
-         xmlValidateName(reinterpret_cast<const xmlChar*>(name), 0) == 0;
+  return name != nullptr && strnlen(name, kMaxNameBytes + 1) <= kMaxNameBytes && isXmlText(name) &&
+         xmlValidateQName(reinterpret_cast<const xmlChar*>(name), 0) == 0;
+}
+
+std::string_view prefixOf(const char* name) {
+  const char* colon = std::strchr(name, ':');
+  return colon == nullptr ? std::string_view() : std::string_view(name, colon - name);
+}
+
+bool isDoctype(const char* name, const char* pubID, const char* sysID) {
+  if (name == nullptr || !isXmlText(name) ||
+      xmlValidateName(reinterpret_cast<const xmlChar*>(name), 0) != 0)
+    return false;
+  for (const char* p = pubID; *p != '\0'; ++p) {
+    char c = *p;
+    bool alnum = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (!alnum && std::strchr(" \r\n-'()+,./:=?;!*#@$_%", c) == nullptr) return false;
+  }
+  return isXmlText(sysID) && std::strchr(sysID, '"') == nullptr;
+}
+
+std::size_t base64TextBytes(std::size_t length) {
+  std::size_t groups = length / 3 + (length % 3 != 0);
+  return groups == 0 ? 0 : groups * 4 + (groups - 1) / 18;
 }
 
 void quietLine(const char* line) { KivNoDebug("%s", line); }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 namespace kiv::xml {
 
@@ -27,8 +28,23 @@ void copyField(char* dst, std::size_t dstSize, const char* src);
 // The writer passes bytes through, so anything else would leave a file no parser accepts.
 bool isXmlText(const char* text);
 
-// Whether name is a well-formed element or attribute name.
+// Whether name is a well-formed element or attribute name for a namespace-aware reader: a name
+// without colon, or a prefix and a local name joined by one, of at most kMaxNameBytes bytes.
+// Whether its prefix is declared is the writer's concern.
 bool isXmlName(const char* name);
+
+// The prefix of a name (empty when it has none).
+std::string_view prefixOf(const char* name);
+
+// Whether a document type declaration of that name and identifiers reads back: the name an XML
+// name, the public identifier of the characters a public identifier allows, the system
+// identifier XML text without the double quote that the writer encloses it in.
+bool isDoctype(const char* name, const char* pubID, const char* sysID);
+
+// Bytes of text that AddNodeBase64 writes for `length` bytes of data, as the reader sees them:
+// four characters for every three bytes or fewer, and a line break after every 72 characters but
+// the last, which the reader takes as one line feed.
+std::size_t base64TextBytes(std::size_t length);
 
 // Hands a misuse line to the quiet diagnostics entry.
 void quietLine(const char* line);

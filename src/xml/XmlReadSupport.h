@@ -37,34 +37,6 @@ inline void clear(char* dst, std::size_t dstSize) {
   if (dst != nullptr && dstSize > 0) dst[0] = '\0';
 }
 
-// The text of a list of sibling nodes (an element's or an attribute's children) joined in
-// order, entity references replaced by their text, elements contributing nothing. A single text
-// node is lent as it is; anything else is joined by libxml2 into a string released here.
-class ChildText {
-public:
-  ChildText(xmlDoc* doc, xmlNode* first) {
-    if (first == nullptr) return;
-    if (first->type == XML_TEXT_NODE && first->next == nullptr) {
-      if (first->content != nullptr) text_ = reinterpret_cast<const char*>(first->content);
-      return;
-    }
-    owned_ = xmlNodeListGetString(doc, first, 1);
-    if (owned_ != nullptr) text_ = reinterpret_cast<const char*>(owned_);
-  }
-  ~ChildText() {
-    if (owned_ != nullptr) xmlFree(owned_);
-  }
-  ChildText(const ChildText&) = delete;
-  ChildText& operator=(const ChildText&) = delete;
-
-  // Never NULL: empty when there is no text.
-  const char* c_str() const { return text_; }
-
-private:
-  const char* text_ = "";
-  xmlChar* owned_ = nullptr;
-};
-
 inline bool nameIs(const xmlChar* nodeName, const char* name) {
   return nodeName != nullptr && std::strcmp(reinterpret_cast<const char*>(nodeName), name) == 0;
 }

@@ -74,8 +74,10 @@ TEST(Base64Decode, NodeReader) {
   EXPECT_EQ("0:", read("zero"));
   EXPECT_EQ("0:", read("empty"));
   EXPECT_EQ("-5:", read("absent"));
-  // The bounded reader decodes the whole text and cuts the value, not the text.
-  EXPECT_EQ(value.substr(0, 100),
-            cut(101, [&](char* b, size_t n) { return doc.ReadNodeBase64String("long", b, n); }));
+  // The bounded reader cuts the value, not the text, whatever part of the text it decodes.
+  for (size_t room : {1, 2, 3, 4, 5, 54, 55, 56, 101})
+    EXPECT_EQ(value.substr(0, room - 1),
+              cut(room, [&](char* b, size_t n) { return doc.ReadNodeBase64String("long", b, n); }))
+        << room;
   EXPECT_EQ("", cut(0, [&](char* b, size_t n) { return doc.ReadNodeBase64String("man", b, n); }));
 }

@@ -60,6 +60,21 @@ TEST(XmlReadText, BoundedReadersCutAtCharacterBoundaries) {
   EXPECT_EQ("abc", cut(4, [&](char* b, size_t n) {
               return doc.ReadNodeAttributeStringValue(at, "v", b, n);
             }));
+  // Text made of several pieces (entity texts) is cut the same way where a character spans two.
+  OpenedDoc e("<!DOCTYPE r [<!ENTITY c \"\xC3\xA9\"><!ENTITY ab \"ab\">]>"
+              "<r><t>&ab;&c;z</t><at v=\"&ab;&c;\"/></r>");
+  ASSERT_EQ(0, e.result);
+  auto t = [&](char* b, size_t n) { return e.doc.ReadNodeString("t", b, n); };
+  EXPECT_EQ("ab", cut(3, t));
+  EXPECT_EQ("ab", cut(4, t));
+  EXPECT_EQ("ab\xC3\xA9", cut(5, t));
+  EXPECT_EQ("ab\xC3\xA9z", cut(6, t));
+  EXPECT_EQ("ab\xC3\xA9z", cut(60, t));
+  // An attribute value made of pieces is matched whole.
+  EXPECT_NE(nullptr, e.doc.FindNode(nullptr, "at", "v", "ab\xC3\xA9"));
+  for (const char* other : {"ab", "ab\xC3", "ab\xC3\xA9!", ""})
+    EXPECT_EQ(nullptr, e.doc.FindNode(nullptr, "at", "v", other)) << other;
+
   // Paths pass through a 300-byte buffer: 299 bytes at most, whatever room the caller has.
   EXPECT_EQ(std::string(9, 'p'), cut(10, path));
   EXPECT_EQ(std::string(299, 'p'), cut(511, path));

@@ -153,6 +153,7 @@ bool StagedFile::write(const char* data, std::size_t size) {
   if (fd_ < 0 || writeError_ != 0) return false;
   if (!gzip_) {
     writeError_ = writeAll(fd_, data, size);
+    if (writeError_ == 0) written_ += size;
     return writeError_ == 0;
   }
   for (size_t done = 0; done < size;) {
@@ -166,6 +167,7 @@ bool StagedFile::write(const char* data, std::size_t size) {
     }
     done += chunk;
   }
+  written_ += size;
   return true;
 }
 
@@ -183,6 +185,12 @@ bool StagedFile::commit(std::error_code& ec) {
   // The new content reaches the disk before it replaces the old file, so that even a power loss
   // leaves one whole version.
   if (fsync(fd_) != 0) return fail("flushing", errno, ec);
+  if (check_) {
+    struct stat stored;
+    if (fstat(fd_, &stored) != 0) return fail("checking", errno, ec);
+    if (int refused = check_(written_, std::uint64_t(stored.st_size)))
+      return fail("checking", refused, ec);
+  }
 
   int dir = staged_.folder();
   const char* name = staged_.destination().name.c_str();

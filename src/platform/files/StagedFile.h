@@ -6,6 +6,8 @@
 #include "platform/files/StagedReplace.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <system_error>
 
@@ -30,6 +32,12 @@ public:
 
   // Appends to the new content. False once any write has failed.
   bool write(const char* data, std::size_t size);
+
+  // A last test of the complete content before it takes the old file's place: called by commit
+  // with the bytes written and the bytes stored (fewer when compressed); a non-zero errno value
+  // refuses the content, which then fails the commit at the step "checking".
+  using ContentCheck = std::function<int(std::uint64_t written, std::uint64_t stored)>;
+  void setContentCheck(ContentCheck check) { check_ = std::move(check); }
 
   // Completes the new content, waits until it is on the disk and puts it in place. A file that
   // is replaced passes on its owner and group (where permitted), its extended attributes and
@@ -58,6 +66,8 @@ private:
   int fd_ = -1;
   gzFile_s* gzip_ = nullptr;
   int writeError_ = 0;
+  std::uint64_t written_ = 0;
+  ContentCheck check_;
   const char* step_ = "";
 };
 
