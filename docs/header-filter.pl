@@ -181,14 +181,17 @@ for (; $i < scalar(@lines); ++$i) {
     next if $opens_body || $count == 0;
     # The block documents each declaration of the run. The run is a member group even when it
     # holds one declaration, so that class members keep their order in Doxygen's lists (it lists
-    # grouped members after the others).
+    # grouped members after the others). The markers share lines with code: a marker before a
+    # documentation block on its line would cut that block's brief description short, and one
+    # after a comment would be part of it.
     $before[$i + 1] = '/** @{ */ ' . $before[$i + 1];
-    if ($last + 1 < scalar(@lines) && !is_preprocessor($lines[$last + 1])) {
-      $before[$last + 1] = '/** @} */ ' . $before[$last + 1];
-    } else {
-      die "$path:" . ($last + 1) . ": a group of declarations ends in a trailing comment\n"
-          if defined((split_trailing($lines[$last]))[1]);
+    if (!defined((split_trailing($lines[$last]))[1])) {
       $after[$last] .= ' /** @} */';
+    } else {
+      print STDERR "$path:" . ($last + 2) . ": warning: put a blank line above this line\n"
+          if $last + 1 < scalar(@lines) && !is_blank($lines[$last + 1])
+          && (is_comment($lines[$last + 1]) || is_preprocessor($lines[$last + 1]));
+      $before[$last + 1] = '/** @} */ ' . $before[$last + 1];
     }
     next;
   }

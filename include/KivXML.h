@@ -217,10 +217,12 @@ public:
   // The end of the innermost open element. 0, -8 or -11.
   OSErr EndSection();
   OSErr StartElement(const char* name); // as StartSection
+
   // Printf-style text, converted from Mac Roman, inside the open element. An empty text
   // writes nothing and returns 0. 0 or 16 (also when there is no writer).
   OSErr AddElementTextFormat(const char* format, ...) KIVXML_PRINTF(2, 3);
   OSErr EndElement(); // as EndSection
+
   // A node holding the bytes of the C string data in Base64, in lines of 72 characters.
   OSErr AddNodeBase64(const char* name, const char* data);
   // A node holding the Pascal string's bytes unchanged. 0 or -8.

@@ -70,6 +70,7 @@ struct FSPermissionInfo {
   UInt8 reserved1;
   UInt8 userAccess; // unused
   UInt16 mode;      // POSIX mode: file type and permission bits
+
   // Always zero.
   UInt32 reserved2;
 };
@@ -102,6 +103,7 @@ struct FSCatalogInfo {
   FSPermissionInfo permissions;
   UInt8 typeInfo[16];    // file type and creator data; always zero here
   UInt8 extTypeInfo[16]; // extended type data; always zero here
+
   // The size of a file's data in bytes, and the room it takes on disk; 0 for a folder.
   UInt64 dataLogicalSize;
   UInt64 dataPhysicalSize;

@@ -30,6 +30,7 @@ protected:
   // The constructor's first argument.
   int fIntParam;
   unsigned char fName[64]; // Pascal string, at most 63 bytes of text
+
   // The constructor's third argument.
   short fShortParam;
 };
