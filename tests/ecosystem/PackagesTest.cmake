@@ -6,31 +6,9 @@
 #   cmake -DCPACK=... -DBUILD_DIR=... -DSOURCE_DIR=... -DWORK_DIR=... -DCXX=... -DAPP_NAME=...
 #         -DAPP_ID=... -P PackagesTest.cmake
 
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "failed (${rc}): ${ARGN}\n${out}\n${err}")
-  endif()
-  set(last_out "${out}" PARENT_SCOPE)
-  set(last_err "${err}" PARENT_SCOPE)
-endfunction()
+include(${SOURCE_DIR}/tests/install/ScriptSupport.cmake)
 
-# Fail unless `text` holds `part`, or unless it lacks it.
-function(expect_in text part what)
-  string(FIND "${text}" "${part}" at)
-  if(at EQUAL -1)
-    message(FATAL_ERROR "${what}: '${part}' not in:\n${text}")
-  endif()
-endfunction()
-
-function(expect_not_in text part what)
-  string(FIND "${text}" "${part}" at)
-  if(NOT at EQUAL -1)
-    message(FATAL_ERROR "${what}: '${part}' in:\n${text}")
-  endif()
-endfunction()
-
-foreach(tool dpkg-deb lintian readelf desktop-file-validate appstreamcli pkg-config)
+foreach(tool dpkg-deb lintian readelf desktop-file-validate appstreamcli)
   string(MAKE_C_IDENTIFIER ${tool} var)
   find_program(${var} ${tool})
   if(NOT ${var})
@@ -89,9 +67,14 @@ expect_not_in("${last_out}" "/libkiv.so " "libkiv0")
 run(${dpkg_deb} -c ${deb_libkiv-dev})
 expect_in("${last_out}" "/libkiv.so -> libkiv.so.0" "libkiv-dev")
 
-# The desktop entry, its icon, the AppStream description.
+# The desktop entry, the program it runs, its icon, the AppStream description.
 set(desktop ${root}/usr/share/applications/${APP_ID}.desktop)
 run(${desktop_file_validate} ${desktop})
+file(STRINGS ${desktop} exec REGEX "^Exec=")
+string(REPLACE "Exec=" "" exec "${exec}")
+if(NOT exec MATCHES "^/usr/.*/${APP_NAME}$" OR NOT EXISTS ${root}${exec})
+  message(FATAL_ERROR "the desktop entry runs '${exec}', which the packages do not hold")
+endif()
 file(STRINGS ${desktop} icon REGEX "^Icon=")
 string(REPLACE "Icon=" "" icon "${icon}")
 if(NOT EXISTS ${root}/usr/share/icons/hicolor/scalable/apps/${icon}.svg)
@@ -100,32 +83,9 @@ endif()
 run(${appstreamcli} validate --no-net ${root}/usr/share/metainfo/${APP_ID}.metainfo.xml)
 
 # The README's program, built against the root with CMake and with pkg-config.
-set(ENV{LD_LIBRARY_PATH} ${libdir})
-run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/install/consumer -B ${WORK_DIR}/cmake-build -G Ninja
-    -DCMAKE_PREFIX_PATH=${root}/usr -DCMAKE_CXX_COMPILER=${CXX})
-run(${CMAKE_COMMAND} --build ${WORK_DIR}/cmake-build)
-run(${WORK_DIR}/cmake-build/hello)
-expect_in("${last_err}" " str:settings.xml\n" "hello (CMake)")
+build_and_run_consumers(${root}/usr ${WORK_DIR})
 
-set(ENV{PKG_CONFIG_PATH} ${pc_dir})
-run(${pkg_config} --cflags --libs kiv)
-string(STRIP "${last_out}" pc_flags)
-separate_arguments(pc_flags UNIX_COMMAND "${pc_flags}")
-run(${CXX} -std=c++11 ${SOURCE_DIR}/tests/install/consumer/hello.cpp ${pc_flags}
-    -o ${WORK_DIR}/hello-pc)
-run(${WORK_DIR}/hello-pc)
-expect_in("${last_err}" " 3 settings read\n" "hello (pkg-config)")
-
-# The application from the root finds its library and its bundle: without a display it names
-# itself from Info.plist and fails cleanly.
-unset(ENV{LD_LIBRARY_PATH})
-unset(ENV{DISPLAY})
-unset(ENV{WAYLAND_DISPLAY})
-unset(ENV{QT_QPA_PLATFORM})
-file(GLOB_RECURSE app ${root}/usr/lib/*/Contents/Linux/${APP_NAME})
-execute_process(COMMAND ${app} RESULT_VARIABLE rc ERROR_VARIABLE err)
-if(NOT rc EQUAL 1 OR NOT err MATCHES "^${APP_NAME}: cannot start: no usable display")
-  message(FATAL_ERROR "the packaged application without a display: status ${rc}, said: ${err}")
-endif()
+# The application from the root finds its library and its bundle.
+expect_application_fails_without_display(${root}${exec} ${APP_NAME})
 
 file(REMOVE_RECURSE ${WORK_DIR})
