@@ -155,6 +155,7 @@ my $depth = 0;
 for (; $i < scalar(@lines); ++$i) {
   my $line = $lines[$i];
   if (is_comment($line)) {
+    ($in_list, $in_table) = (0, 0);
     my $first = $i;
     ++$i while $i + 1 < scalar(@lines) && is_comment($lines[$i + 1]);
     $out[$_] = doc_line($_) for $first .. $i;
