@@ -48,6 +48,8 @@ struct _xmlDoc;
 struct _xmlTextWriter;
 struct FSRef;
 
+// An XML document: a file parsed whole for reading, a new file written element by element, or
+// both at once. The result codes of reading are listed with KivXML.h.
 class KivXML {
 public:
   _xmlDoc* xmldoc;        // the parsed document, owned; NULL when none is open
@@ -57,17 +59,26 @@ public:
   char dtdPubID[255];     // document type public identifier
   char dtdSysID[1024];    // document type system identifier (at most 1023 bytes)
 
+  // An object with no document, no writer and empty document type fields.
   KivXML();
+  // Calls CloseDoc when a document is open or being written.
   ~KivXML();
 
   // Releases the parsed document and completes a document being written. The document type
   // fields keep their contents.
   void CloseDoc();
 
-  // Opening a file for reading. An already open document is not closed first: call CloseDoc.
+  // Opening a file for reading. A document still open for reading is released and replaced; a
+  // writer is left as it is.
+  // By POSIX path: 0; 1 when the file cannot be examined (it does not exist, or the path is
+  // empty); 2 when it cannot be read or is not well-formed XML; -4 when it has no root element
+  // ("XML empty document" goes to the log, and the object is closed, a writer included).
   OSErr OpenDoc(const char* path);
+  // By file reference: -1 when the reference gives no path, else as by path.
   OSErr OpenDoc(FSRef* fileRef);
   // folder: 1 the preferences folder, 2 the desktop, 3 the temporary folder.
+  // The file fileName in that folder: -1 for another folder number or a null name, the file
+  // service's status when the folder or the file does not exist (fnfErr), else as by path.
   OSErr OpenDoc(short folder, const char* fileName);
 
   // Depth-first, pre-order search for the first element of that name, from start (the whole
@@ -75,6 +86,7 @@ public:
   // theirs; never climbs to start's parent. NULL when not found.
   _xmlNode* FindNode(_xmlNode* start, const char* name);
   // The same walk for an element of that name whose attribute attrName has the value attrValue.
+  // Both give NULL without a document open (with a quiet log line) and for a null or empty name.
   _xmlNode* FindNode(_xmlNode* start, const char* name, const char* attrName,
                      const char* attrValue);
 
@@ -83,13 +95,17 @@ public:
   // which cuts longer text at a UTF-8 character boundary (valueSize 0 writes nothing).
 
   // Value of the node's attribute attrName (empty when the attribute has no text); -1 when absent.
+  // -5 for a null node. Needs no document open.
   OSErr ReadNodeAttributeStringValue(_xmlNode* node, const char* attrName, char* value);
   OSErr ReadNodeAttributeStringValue(_xmlNode* node, const char* attrName, char* value,
                                      size_t valueSize);
   // Text (UTF-8, untrimmed) of the first element of that name.
+  // 0; -3 when no document is open; -5 when no element has that name. value is emptied first.
   OSErr ReadNodeString(const char* name, char* value);
   OSErr ReadNodeString(const char* name, char* value, size_t valueSize);
   // Text of the node: its direct text children joined, entities replaced.
+  // 0 (an element without text gives the empty text); -3 when no document is open; -5 for a
+  // null node. value is emptied first.
   OSErr ReadNodeStringValue(_xmlNode* node, char* value);
   OSErr ReadNodeStringValue(_xmlNode* node, char* value, size_t valueSize);
 
@@ -97,6 +113,9 @@ public:
   // other character, 0 without digits; the value is cut to the target's width. The target is
   // left unchanged on failure, except by the by-node ReadNodeShort and ReadNodeUChar, which
   // always store (0 on failure).
+  // 0; -3 when no document is open; -5 when no element has the name, or for a null node. The
+  // text is read up to 299 bytes (31 for ReadNodeUInt16); doubles use a point as the decimal
+  // separator whatever the locale.
   OSErr ReadNodeShort(const char* name, short& value);
   OSErr ReadNodeShort(_xmlNode* node, short& value);
   OSErr ReadNodeUInt16(_xmlNode* node, unsigned short& value);
@@ -111,6 +130,7 @@ public:
   OSErr ReadRGBColor(const char* name, RGBColor& color);
 
   // A path stored as text (UTF-8, unchanged), at most 299 bytes.
+  // 0, -3 or -5 as the text readers; path is emptied first.
   OSErr ReadNodePath(const char* name, char* path);
   OSErr ReadNodePath(const char* name, char* path, size_t pathSize);
   OSErr ReadNodePath(_xmlNode* node, char* path);
@@ -118,11 +138,15 @@ public:
 
   // The node's text (at most 255 bytes of UTF-8) as a Mac Roman Pascal string. The flag has
   // no effect.
+  // 0, -3 or -5 as ReadNodeStringValue. A text with a character Mac Roman lacks, or longer than
+  // 254 characters, gives the empty Pascal string.
   OSErr ReadNodeMacRomanString(_xmlNode* node, unsigned char* pstr, bool flag);
 
   // The Base64 text of the first element of that name, decoded, up to its first zero byte, as
   // a C string. Line breaks inside the text are passed over, so values written in lines read
   // back whole.
+  // 0; -3 when no document is open; -5 when no element has that name. Malformed Base64 is not
+  // an error: decode_base64 decides what it gives.
   OSErr ReadNodeBase64String(const char* name, char* value);
   OSErr ReadNodeBase64String(const char* name, char* value, size_t valueSize);
 
@@ -241,10 +265,12 @@ public:
   // The end of the innermost open element. 0, -8 or -11.
   OSErr EndSection();
   OSErr StartElement(const char* name); // as StartSection
+
   // Printf-style text, converted from Mac Roman, inside the open element. An empty text
   // writes nothing and returns 0. 0 or 16 (also when there is no writer).
   OSErr AddElementTextFormat(const char* format, ...) KIVXML_PRINTF(2, 3);
   OSErr EndElement(); // as EndSection
+
   // A node holding the bytes of the C string data in Base64, in lines of 72 characters.
   OSErr AddNodeBase64(const char* name, const char* data);
   // A node holding the Pascal string's bytes unchanged. 0 or -8.

@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   attr shared-mime-info desktop-file-utils openssl
+  doxygen perl dpkg-dev file lintian appstream
 )
 
 missing=()

@@ -11,24 +11,36 @@
 
 #include "MacTypes.h"
 
+// Any object of the service, for CFRetain and CFRelease.
 typedef const void* CFTypeRef;
+// A length, a position or a count of UTF-16 units.
 typedef long CFIndex;
+// A set of option bits.
 typedef unsigned long CFOptionFlags;
+// An encoding code (the kCFStringEncoding... values).
 typedef UInt32 CFStringEncoding;
 
+// A string object, read only.
 typedef const struct __CFString* CFStringRef;
+// A string object that can be changed: the result of CFStringCreateMutable.
 typedef struct __CFString* CFMutableStringRef;
+// An allocator; only kCFAllocatorDefault (null) exists.
 typedef const struct __CFAllocator* CFAllocatorRef;
+// A locale object (see CFStringUppercase).
 typedef const struct __CFLocale* CFLocaleRef;
 
 // The default allocator; the only one the service knows.
 static const CFAllocatorRef kCFAllocatorDefault = 0;
 
+// A range of UTF-16 units: `length` units from position `location` (0-based).
 struct CFRange {
+  // The first unit of the range.
   CFIndex location;
+  // The number of units.
   CFIndex length;
 };
 
+// The range of `length` units from `location`.
 inline CFRange CFRangeMake(CFIndex location, CFIndex length) {
   CFRange range;
   range.location = location;
@@ -36,10 +48,15 @@ inline CFRange CFRangeMake(CFIndex location, CFIndex length) {
   return range;
 }
 
+// The result of CFStringCompare: kCFCompareLessThan (-1), kCFCompareEqualTo (0) or
+// kCFCompareGreaterThan (1).
 typedef CFIndex CFComparisonResult;
+// The values of CFComparisonResult.
 enum { kCFCompareLessThan = -1, kCFCompareEqualTo = 0, kCFCompareGreaterThan = 1 };
 
+// Options of CFStringCompare: 0, or kCFCompareCaseInsensitive.
 typedef CFOptionFlags CFStringCompareFlags;
+// The options of CFStringCompare.
 enum { kCFCompareCaseInsensitive = 1 };
 
 // Encoding codes. The first four are the library's own; the others are the codes that
@@ -82,53 +99,80 @@ enum {
   kCFStringEncodingBig5 = 0x0A03,
   kCFStringEncodingKOI8_U = 0x0A08
 };
+// The code of no encoding.
 enum { kCFStringEncodingInvalidId = 0xFFFFFFFFu };
 
 // Objects.
+
+// Adds a reference to the object and returns it; a null object is returned as it is.
 CFTypeRef CFRetain(CFTypeRef object);
+// Gives up a reference: the object is released with its last reference. A null object does
+// nothing.
 void CFRelease(CFTypeRef object);
 
 // Creation. The allocator argument is ignored; capacities are hints.
+
+// A new empty string that can be changed; maxLength is a hint, not a limit.
 CFMutableStringRef CFStringCreateMutable(CFAllocatorRef alloc, CFIndex maxLength);
+// A new string that can be changed, holding the units of `string` (empty for a null string).
 CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef alloc, CFIndex maxLength,
                                              CFStringRef string);
+// A new string of numChars UTF-16 units, taken unchanged; null for a negative count or null
+// units.
 CFStringRef CFStringCreateWithCharacters(CFAllocatorRef alloc, const UniChar* chars,
                                          CFIndex numChars);
+// A new string decoded from the text of a Pascal string; null when it does not decode, for an
+// unknown encoding or a null string.
 CFStringRef CFStringCreateWithPascalString(CFAllocatorRef alloc, ConstStr255Param pStr,
                                            CFStringEncoding encoding);
+// A new string decoded from a C string up to its terminator; null as above.
 CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, const char* cStr,
                                       CFStringEncoding encoding);
+// A new string decoded from numBytes bytes; null as above.
 // No byte-order mark handling: isExternalRepresentation is ignored.
 CFStringRef CFStringCreateWithBytes(CFAllocatorRef alloc, const UInt8* bytes, CFIndex numBytes,
                                     CFStringEncoding encoding, Boolean isExternalRepresentation);
+// A string that will not change holding the same text: the string itself, retained, when it
+// cannot change, else a new one. Null for a null string.
 CFStringRef CFStringCreateCopy(CFAllocatorRef alloc, CFStringRef string);
 
 // Reading.
+
+// The number of UTF-16 units.
 CFIndex CFStringGetLength(CFStringRef string);
+// The unit at `index`; 0 for a position outside the text.
 UniChar CFStringGetCharacterAtIndex(CFStringRef string, CFIndex index);
 // Copies the units of range into buffer; a range outside the text copies nothing.
 void CFStringGetCharacters(CFStringRef string, CFRange range, UniChar* buffer);
 // The text and its terminator encoded into bufferSize bytes.
+// False, with the empty string in the buffer, when it does not fit or does not encode.
 Boolean CFStringGetCString(CFStringRef string, char* buffer, CFIndex bufferSize,
                            CFStringEncoding encoding);
 // The length byte and the text encoded into bufferSize bytes (at most 255 text bytes).
+// False, with the empty string in the buffer, when it does not fit or does not encode.
 Boolean CFStringGetPascalString(CFStringRef string, StringPtr buffer, CFIndex bufferSize,
                                 CFStringEncoding encoding);
 // The object's storage lent as a C string when no conversion is needed; the storage is
 // UTF-16, so this always answers null and callers fall back to CFStringGetCString.
 const char* CFStringGetCStringPtr(CFStringRef string, CFStringEncoding encoding);
 // Encodes whole characters of range until maxBufLen bytes are used (a null buffer only
-// measures). Only lossByte 0 is supported: encoding stops at the first character without a
-// form in the encoding. Returns the number of UTF-16 units converted.
+// measures). With lossByte 0, encoding stops at the first character without a form in the
+// encoding; another lossByte is written in place of such a character. Returns the number of
+// UTF-16 units converted and sets usedBufLen (when not null) to the bytes used.
 CFIndex CFStringGetBytes(CFStringRef string, CFRange range, CFStringEncoding encoding,
                          UInt8 lossByte, Boolean isExternalRepresentation, UInt8* buffer,
                          CFIndex maxBufLen, CFIndex* usedBufLen);
 
 // Modification of mutable strings. Text that does not decode appends nothing.
+
+// Appends the text of `appended` (the string itself may be appended to itself).
 void CFStringAppend(CFMutableStringRef string, CFStringRef appended);
+// Appends a C string decoded in `encoding`; nothing when it does not decode.
 void CFStringAppendCString(CFMutableStringRef string, const char* cStr, CFStringEncoding encoding);
+// Appends a Pascal string's text decoded in `encoding`; nothing when it does not decode.
 void CFStringAppendPascalString(CFMutableStringRef string, ConstStr255Param pStr,
                                 CFStringEncoding encoding);
+// Appends numChars UTF-16 units unchanged.
 void CFStringAppendCharacters(CFMutableStringRef string, const UniChar* chars, CFIndex numChars);
 // Removes range, clipped to the text.
 void CFStringDelete(CFMutableStringRef string, CFRange range);
@@ -141,9 +185,11 @@ void CFStringLowercase(CFMutableStringRef string, CFLocaleRef locale);
 CFComparisonResult CFStringCompare(CFStringRef a, CFStringRef b, CFStringCompareFlags options);
 
 // Encodings.
+
 // The code of the character set of the process's locale as the environment sets it
 // (LC_ALL, LC_CTYPE, LANG): UTF-8 on a UTF-8 locale, ASCII in the C locale.
 CFStringEncoding CFStringGetSystemEncoding(void);
+// True when the service can decode and encode text in `encoding`: the codes listed above.
 Boolean CFStringIsEncodingAvailable(CFStringEncoding encoding);
 
 #endif

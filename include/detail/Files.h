@@ -24,7 +24,10 @@ enum {
   buffersTooSmall = -207 // the caller's buffer cannot hold the result
 };
 
+// A volume number: kOnSystemDisk, or the negative number FSGetCatalogInfo derives from a file
+// system's device number.
 typedef SInt16 FSVolumeRefNum;
+// A set of the kFSCatInfo... selection bits.
 typedef UInt32 FSCatalogInfoBitmap;
 
 // Volume selector for the system disk, and the folder types FSFindFolder knows.
@@ -35,9 +38,12 @@ enum {
   kTemporaryFolderType = 0x74656D70    // 'temp': the temporary folder
 };
 
+// The room of an FSRef's path, terminator included.
 enum { kFSRefPathCapacity = 4096 };
 
+// A reference to an existing file or folder (see the top of this header).
 struct FSRef {
+  // The device and inode numbers of the object when the reference was made.
   UInt64 device;
   UInt64 inode;
   SInt64 birthSeconds; // birth time, where birthKnown is 1
@@ -45,22 +51,31 @@ struct FSRef {
   UInt32 birthKnown;
   char path[kFSRefPathCapacity]; // NUL-terminated; private to the service
 };
+// An FSRef passed by address.
 typedef FSRef* FSRefPtr;
 
 // The older reference form: volume, parent folder and a name of up to 63 bytes (UTF-8 bytes of
 // the leaf name, cut at a character boundary).
 struct FSSpec {
+  // The volume of the object's file system (see FSVolumeRefNum).
   FSVolumeRefNum vRefNum;
+  // The lower 32 bits of the parent folder's inode number.
   SInt32 parID;
+  // The leaf name as a Pascal string.
   Str63 name;
 };
 
+// The owner and the POSIX mode of an object, in a catalogue record.
 struct FSPermissionInfo {
+  // The owner's user id and group id.
   UInt32 userID;
   UInt32 groupID;
+  // Always zero.
   UInt8 reserved1;
   UInt8 userAccess; // unused
   UInt16 mode;      // POSIX mode: file type and permission bits
+
+  // Always zero.
   UInt32 reserved2;
 };
 
@@ -68,27 +83,40 @@ struct FSPermissionInfo {
 // file system records one, else the modification time; attributeModDate is the status-change
 // time; backupDate is always zero. valence is the number of entries of a folder.
 struct FSCatalogInfo {
+  // kFSNodeIsDirectoryMask for a folder, else 0.
   UInt16 nodeFlags;
+  // The volume of the object's file system (see FSVolumeRefNum).
   FSVolumeRefNum volume;
+  // The lower 32 bits of the parent folder's inode number.
   UInt32 parentDirID;
+  // The lower 32 bits of the object's inode number.
   UInt32 nodeID;
+  // Always zero.
   UInt8 sharingFlags;
   UInt8 userPrivileges;
   UInt8 reserved1;
   UInt8 reserved2;
+  // Creation (birth, else modification), modification, status change, access and backup
+  // (always zero) dates.
   UTCDateTime createDate;
   UTCDateTime contentModDate;
   UTCDateTime attributeModDate;
   UTCDateTime accessDate;
   UTCDateTime backupDate;
+  // The owner and the POSIX mode.
   FSPermissionInfo permissions;
   UInt8 typeInfo[16];    // file type and creator data; always zero here
   UInt8 extTypeInfo[16]; // extended type data; always zero here
+
+  // The size of a file's data in bytes, and the room it takes on disk; 0 for a folder.
   UInt64 dataLogicalSize;
   UInt64 dataPhysicalSize;
+  // Always zero: Linux files have no resource fork.
   UInt64 rsrcLogicalSize;
   UInt64 rsrcPhysicalSize;
+  // The number of entries directly inside a folder; 0 for a file.
   UInt32 valence;
+  // Always zero.
   UInt32 textEncodingHint;
 };
 

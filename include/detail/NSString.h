@@ -6,6 +6,7 @@
 
 #include <string>
 
+// The URL text of a web request, held as UTF-8.
 class NSString {
 public:
   // Copies the text; a null pointer gives the empty text.

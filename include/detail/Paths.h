@@ -48,10 +48,16 @@ bool IsFile(const char* path);
 // or what is there is not a regular file (a folder, a FIFO, a device), refused without waiting.
 int CreateEmptyFile(char* path);
 
+// True when an object exists at path and is a folder (symbolic links followed).
 bool CFSIsFolder(const char* path);
+// True when the record's node flags mark a folder (kFSNodeIsDirectoryMask); false for null.
 bool CFSIsFolder(FSCatalogInfo* info);
+// Fills info with every item FSGetCatalogInfo can read (kFSCatInfoGettableInfo) for the object
+// at path or ref: 0, or the file service's status.
 int CFSGetCatInfo(const char* path, FSCatalogInfo* info);
 int CFSGetCatInfo(FSRef* ref, FSCatalogInfo* info);
+// Sets the items of whichInfo from info on the object at path, as FSSetCatalogInfo does: 0, or
+// the file service's status.
 int CFSSetCatInfo(const char* path, unsigned int whichInfo, FSCatalogInfo* info);
 
 // Move or copy `source` into `destFolder` under its own leaf name, replacing an object of that
@@ -62,6 +68,8 @@ int CFCopyObject(const char* source, const char* destFolder);
 // Removes the file or the whole folder tree: 0 or -1.
 int CFSDeleteObject(const char* path);
 
+// A reference to the existing object at path: 0, or the file service's status (fnfErr when
+// nothing is there).
 int CFSPathMakeRef(char* path, FSRef* ref);
 // The path of ref into 255 bytes.
 int CFSRefMakePath(FSRef* ref, char* path);
@@ -70,7 +78,10 @@ int CFSRefMakePath(FSRef* ref, char* path);
 int CFSGetNameFromFSRef(FSRef* ref, char* name);
 int CFSGetNameFromFSRef(FSRef* ref, char* name, int size);
 int CFSGetNameFromFSRef(FSRef* ref, unsigned char* name);
+// The object's FSSpec: 0, or the file service's status.
 int CFSGetFSS(FSRef* ref, FSSpec* spec);
+// A reference to the folder holding the object (the root folder for the root): 0, or the file
+// service's status.
 int CFSGetParent(const FSRef* ref, FSRef* parent);
 // Moves into destFolder without replacing: an object of the same name there is an error.
 int CFSMoveObject(FSRef* source, FSRef* destFolder);

@@ -7,11 +7,13 @@
 #ifndef KIV_DETAIL_PREFSRECORD_H
 #define KIV_DETAIL_PREFSRECORD_H
 
+// The base class of a block of preference data (see the top of this header).
 class KIVGlobalPref {
 public:
   // Stores the three values. The name is a Pascal string; a null name is taken as empty and a
   // name longer than 63 bytes is cut to 63.
   KIVGlobalPref(int intParam, unsigned char* name, short shortParam);
+  // Does nothing; subclasses are deleted through this destructor.
   virtual ~KIVGlobalPref();
 
   // Fills data with the block's default values. The base version does nothing.
@@ -25,8 +27,11 @@ public:
   virtual void Swap(char* data);
 
 protected:
+  // The constructor's first argument.
   int fIntParam;
   unsigned char fName[64]; // Pascal string, at most 63 bytes of text
+
+  // The constructor's third argument.
   short fShortParam;
 };
 

@@ -3,8 +3,9 @@
 //
 // The system version is VERSION_ID of /etc/os-release or, where the system states none, the
 // numeric part of the kernel release ("6.1.0" of "6.1.0-18-amd64"). The version description
-// read by GetOSVersion and GetFullOSVersion is "Version <kernel release> (Build <kernel
-// version>)", as uname reports them.
+// read by GetOSVersion and GetFullOSVersion is
+//   "Version <kernel release> (Build <kernel version>)"
+// as uname reports them.
 #ifndef KIV_DETAIL_SYSTEMVERSION_H
 #define KIV_DETAIL_SYSTEMVERSION_H
 

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QMessageBox>
 #include <QProcess>
 #include <QTimer>
 #include <QWidget>
@@ -23,17 +24,20 @@ struct LoopRun {
   int status = -1;
   QString title;
   QStringList actions;
+  QString about; // the About panel's title and text, as "title|text"
 };
 LoopRun run;
 void (*afterClose)() = nullptr;
 
-// Runs NSApplicationMain on the built bundle with a delegate of type D. Once the delegate's
-// window is on screen it is recorded and closed, then afterClose runs inside the loop.
-template <class D> LoopRun runLoop(void (*after)()) {
+// Runs NSApplicationMain on the bundle (the built one by default) with a delegate of type D.
+// Once the delegate's window is on screen it is recorded, its About entry is chosen and the panel
+// recorded and dismissed; then the window is closed and afterClose runs inside the loop.
+template <class D>
+LoopRun runLoop(void (*after)(), const std::string& bundle = KIV_APP_BUNDLE_DIR) {
   run = LoopRun();
   afterClose = after;
   kivtest::ScopedEnv platform{"QT_QPA_PLATFORM", std::string("offscreen")};
-  kiv::platform::setMainBundlePath(KIV_APP_BUNDLE_DIR);
+  kiv::platform::setMainBundlePath(bundle);
   kiv::platform::registerApplicationDelegate([]() -> NSApplicationDelegate* {
     auto* d = new D();
     auto* poll = new QTimer();
@@ -43,8 +47,25 @@ template <class D> LoopRun runLoop(void (*after)()) {
       poll->stop();
       poll->deleteLater();
       run.title = w->windowTitle();
-      for (QAction* a : w->findChildren<QAction*>())
+      QAction* about = nullptr;
+      for (QAction* a : w->findChildren<QAction*>()) {
         run.actions << a->text();
+        if (a->objectName() == "aboutAction") about = a;
+      }
+      if (about) {
+        // The panel runs modally inside trigger(): a timer reads and dismisses it.
+        auto* panelPoll = new QTimer();
+        QObject::connect(panelPoll, &QTimer::timeout, [panelPoll] {
+          auto* panel = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+          if (!panel) return;
+          panelPoll->stop();
+          panelPoll->deleteLater();
+          run.about = panel->windowTitle() + "|" + panel->text();
+          panel->accept();
+        });
+        panelPoll->start(10);
+        about->trigger();
+      }
       w->close();
       afterClose();
     });
@@ -105,6 +126,28 @@ TEST(ApplicationShell, ClosingTheMainWindowEndsTheLoopWithStatusZero) {
   };
   r = runLoop<StayingDelegate>([] { QTimer::singleShot(300, [] { QCoreApplication::exit(7); }); });
   EXPECT_EQ(r.status, 7) << "the loop must keep running when the delegate says no";
+}
+
+// The About entry shows the name and the version that the bundle's Info.plist gives.
+TEST(ApplicationShell, AboutShowsTheNameAndVersionFromTheBundlesInfoPlist) {
+  kivtest::TempDir dir;
+  const std::string bundle = (dir.path() / "Sample.app").string();
+  dir.write(
+      "Sample.app/Contents/Resources/MainWindow.ui",
+      kivtest::readFile(std::string(KIV_APP_BUNDLE_DIR) + "/Contents/Resources/MainWindow.ui"));
+  for (const char* version : {"<key>CFBundleShortVersionString</key><string>9.8.7</string>", ""}) {
+    dir.write("Sample.app/Contents/Info.plist",
+              std::string("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
+                          "<key>CFBundleName</key><string>Sample &amp; Co</string>"
+                          "<key>NSMainNibFile</key><string>MainWindow</string>") +
+                  version + "</dict></plist>");
+    LoopRun r = runLoop<AppDelegate>(
+        [] { QTimer::singleShot(10000, [] { QCoreApplication::exit(99); }); }, bundle);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.actions.contains("About Sample & Co")) << r.actions.join(",").toStdString();
+    EXPECT_EQ(r.about.toStdString(), *version ? "About Sample & Co|Sample & Co\nVersion 9.8.7"
+                                              : "About Sample & Co|Sample & Co");
+  }
 }
 
 TEST(ApplicationShell, AppDelegateAnswersAndHoldsItsWindowWithoutOwningIt) {

@@ -38,7 +38,8 @@ bool registerApplicationDelegate(DelegateFactory factory);
 // Runs the application: creates the Qt application (or uses the caller's), reads the main
 // bundle's Info.plist, loads the main interface file NSMainNibFile + ".ui" from the bundle's
 // resources, creates the registered delegate, connects its window, titles the window with
-// CFBundleName, adds an application menu with Quit, shows the window and runs the loop until Quit,
+// CFBundleName, adds an application menu with About (a panel with CFBundleName and
+// CFBundleShortVersionString) and Quit, shows the window and runs the loop until Quit,
 // until the last window closes and the delegate agrees, or until SIGTERM or SIGINT. Returns the
 // loop's exit status (0 after a normal end). Without a display, or when the interface cannot be
 // loaded, it writes one line to standard error and returns 1.

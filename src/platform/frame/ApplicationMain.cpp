@@ -12,6 +12,7 @@
 #include <QLayout>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QStringList>
@@ -90,6 +91,20 @@ std::string baseName(const char* path) {
   return slash == std::string::npos ? p : p.substr(slash + 1);
 }
 
+// The standard About panel: the application's name and the bundle's version, from its Info.plist.
+void showAboutPanel(QWidget* window, const QString& name) {
+  const QString version =
+      QString::fromStdString(mainBundleInfoValue("CFBundleShortVersionString").value_or(""));
+  QMessageBox panel(QMessageBox::NoIcon, QObject::tr("About %1").arg(name),
+                    version.isEmpty() ? name : QObject::tr("%1\nVersion %2").arg(name, version),
+                    QMessageBox::Ok, window);
+  panel.setObjectName("aboutPanel");
+  panel.setTextFormat(Qt::PlainText);
+  if (!QApplication::windowIcon().isNull())
+    panel.setIconPixmap(QApplication::windowIcon().pixmap(64, 64));
+  panel.exec();
+}
+
 void addApplicationMenu(QWidget* window, const QString& title) {
   QMenuBar* bar = nullptr;
   if (auto* main = qobject_cast<QMainWindow*>(window))
@@ -101,6 +116,12 @@ void addApplicationMenu(QWidget* window, const QString& title) {
     bar = new QMenuBar(window);
   }
   QMenu* menu = bar->addMenu(title);
+  QAction* about = menu->addAction(QObject::tr("About %1").arg(title));
+  about->setObjectName("aboutAction");
+  about->setMenuRole(QAction::AboutRole);
+  QObject::connect(about, &QAction::triggered, window,
+                   [window, title] { showAboutPanel(window, title); });
+  menu->addSeparator();
   QAction* quit = menu->addAction(QObject::tr("Quit %1").arg(title));
   quit->setObjectName("quitAction");
   quit->setShortcut(QKeySequence::Quit);
