@@ -35,12 +35,20 @@ void toCString(CFStringEncoding encoding, const UniChar* u, int32_t n, char* c, 
   c[got > 0 ? got : 0] = 0;
 }
 
-// Decodes n bytes into the Unicode string u, which has room for cap units after its count;
-// count 0 on failure.
+// Decodes n bytes, giving at most cap units, into the Unicode string u; count 0 on failure.
+// u's room follows from the result (count + 1 units), while a decoder may write anywhere in the
+// room it is given (a terminator after the result, part of a text that then fails), so the
+// decoding is done in scratch space and only a whole result is copied.
 void toUniString(CFStringEncoding encoding, const char* bytes, int32_t n, unsigned short* u,
                  int32_t cap) {
-  const int32_t got = decode(encoding, bytes, n, u + 1, std::min(cap, kMaxUniCount));
-  u[0] = got > 0 ? static_cast<unsigned short>(got) : 0;
+  u[0] = 0;
+  cap = std::min(cap, kMaxUniCount);
+  UnitBuffer units(static_cast<size_t>(cap));
+  if (!units.data()) return;
+  const int32_t got = decode(encoding, bytes, n, units.data(), cap);
+  if (got <= 0) return;
+  std::memcpy(u + 1, units.data(), sizeof(UniChar) * static_cast<size_t>(got));
+  u[0] = static_cast<unsigned short>(got);
 }
 
 // The length of a C string, or -1 when it is too long to convert in one piece.
@@ -134,8 +142,7 @@ void UTFStringToUniString(char* s, unsigned short* u) {
   if (!s || s[0] == 0) return;
   const int32_t n = measure(s);
   if (n < 0) return;
-  // UTF-8 never gives more units than bytes, so the count + 1 units the caller provides
-  // are never exceeded.
+  // UTF-8 never gives more units than bytes.
   toUniString(kCFStringEncodingUTF8, s, n, u, n);
 }
 
