@@ -38,11 +38,17 @@ void toCString(CFStringEncoding encoding, const UniChar* u, int32_t n, char* c, 
 // Decodes n bytes, giving at most cap units, into the Unicode string u; count 0 on failure.
 // u's room follows from the result (count + 1 units), while a decoder may write anywhere in the
 // room it is given (a terminator after the result, part of a text that then fails), so the
-// decoding is done in scratch space and only a whole result is copied.
+// decoding is done in scratch space and only a whole result is copied. Mac Roman alone has a
+// result known beforehand, one unit for every byte, so it is decoded in place.
 void toUniString(CFStringEncoding encoding, const char* bytes, int32_t n, unsigned short* u,
                  int32_t cap) {
   u[0] = 0;
   cap = std::min(cap, kMaxUniCount);
+  if (encoding == kCFStringEncodingMacRoman && n <= cap) {
+    const int32_t got = decode(encoding, bytes, n, u + 1, n);
+    u[0] = got == n ? static_cast<unsigned short>(got) : 0;
+    return;
+  }
   UnitBuffer units(static_cast<size_t>(cap));
   if (!units.data()) return;
   const int32_t got = decode(encoding, bytes, n, units.data(), cap);
