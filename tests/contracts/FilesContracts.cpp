@@ -13,23 +13,15 @@
 #include <string>
 #include <vector>
 
-using kivtest::cString;
+using namespace kivtest::rows;
 using kivtest::Dest;
 using kivtest::Form;
-using kivtest::kRoomOfResult;
-using kivtest::pascal;
 using kivtest::RoomRow;
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using U8 = unsigned char;
-U8* pas(char* p) { return reinterpret_cast<U8*>(p); }
-const Dest kC = {Form::CString, kRoomOfResult};
-const Dest kP = {Form::Pascal, kRoomOfResult};
-Dest c(size_t room) { return {Form::CString, room}; }
-Dest p(size_t room) { return {Form::Pascal, room}; }
 template <class T> Dest record() { return {Form::Record, sizeof(T)}; }
 template <class T> T* as(char* p) { return reinterpret_cast<T*>(p); }
 char* m(const std::string& s) { return const_cast<char*>(s.c_str()); }
@@ -43,27 +35,27 @@ TEST(ExactRoom, Paths) {
   const std::string deep = "/a/" + leaf255;
   const std::vector<RoomRow> rows = {
       {"CFSGetNameFromPath leaf",
-       {kC},
+       {c()},
        [](auto d) { CFSGetNameFromPath("/a/b/c.txt", d[0]); },
        {cString("c.txt")}},
       {"CFSGetNameFromPath trailing slash",
-       {kC},
+       {c()},
        [](auto d) { CFSGetNameFromPath("/a/b/", d[0]); },
        {cString("")}},
       {"CFSGetNameFromPath root name",
-       {kC},
+       {c()},
        [](auto d) { CFSGetNameFromPath("/name", d[0]); },
        {cString("/name")}},
       {"CFSGetNameFromPath 255 leaf",
-       {kC},
+       {c()},
        [&](auto d) { CFSGetNameFromPath(deep.c_str(), d[0]); },
        {cString(leaf255)}},
       {"CFSGetNameFromPath accent at the end",
-       {kC},
+       {c()},
        [&](auto d) { CFSGetNameFromPath(accented.c_str(), d[0]); },
        {cString("caf\xC3\xA9")}},
       {"CFSGetNameFromPath Pascal",
-       {kP},
+       {p()},
        [](auto d) { CFSGetNameFromPath("/a/b/c.txt", pas(d[0])); },
        {pascal("c.txt")}},
       {"CFSGetNameFromPath Pascal 256 cut",
@@ -79,11 +71,11 @@ TEST(ExactRoom, Paths) {
        [](auto d) { CFSGetNameFromPath("/a/b/c.txt", d[0], 5); },
        {cString("")}},
       {"GetFileNameAndPath",
-       {kC, kC},
+       {c(), c()},
        [](auto d) { GetFileNameAndPath(m("/a/b/c.txt"), d[0], d[1]); },
        {cString("/a/b/"), cString("c.txt")}},
       {"GetFileNameAndPath empty",
-       {kC, kC},
+       {c(), c()},
        [](auto d) { GetFileNameAndPath(m(""), d[0], d[1]); },
        {cString(""), cString("")}},
       {"GetFileNameAndPath sized fits",
@@ -95,15 +87,15 @@ TEST(ExactRoom, Paths) {
        [](auto d) { GetFileNameAndPath(m("/a/b/c.txt"), d[0], d[1], 5); },
        {cString(""), cString("")}},
       {"GetParentPath",
-       {kC, kC},
+       {c(), c()},
        [](auto d) { GetParentPath("/a/b/c.txt", d[0], d[1]); },
        {cString("/a/b"), cString("c.txt")}},
       {"GetParentPath top",
-       {kC, kC},
+       {c(), c()},
        [](auto d) { GetParentPath("/a", d[0], d[1]); },
        {cString(""), cString("a")}},
       {"GetParentPath no name",
-       {kC},
+       {c()},
        [](auto d) { GetParentPath("/a/b/", d[0], nullptr); },
        {cString("/a/b")}},
       {"GetParentPath sized fits",
@@ -114,10 +106,10 @@ TEST(ExactRoom, Paths) {
        {c(5), c(5)},
        [](auto d) { GetParentPath("/a/b/c.txt", d[0], d[1], 5); },
        {cString(""), cString("")}},
-      {"BuildPath", {kC}, [](auto d) { BuildPath("/a/", "/b", d[0]); }, {cString("/a/b")}},
-      {"BuildPath empty folder", {kC}, [](auto d) { BuildPath("", "b", d[0]); }, {cString("b")}},
+      {"BuildPath", {c()}, [](auto d) { BuildPath("/a/", "/b", d[0]); }, {cString("/a/b")}},
+      {"BuildPath empty folder", {c()}, [](auto d) { BuildPath("", "b", d[0]); }, {cString("b")}},
       {"BuildPath long",
-       {kC},
+       {c()},
        [&](auto d) { BuildPath(deep.c_str(), leaf255.c_str(), d[0]); },
        {cString(deep + "/" + leaf255)}},
       {"BuildPath sized fits",
@@ -129,23 +121,23 @@ TEST(ExactRoom, Paths) {
        [](auto d) { BuildPath("/a", "b", d[0], 4); },
        {cString("")}},
       {"GetPNameWithoutExt",
-       {kP},
+       {p()},
        [](auto d) { GetPNameWithoutExt(pas(m("\12report.txt")), pas(d[0])); },
        {pascal("report")}},
       {"GetPNameWithoutExt kept",
-       {kP},
+       {p()},
        [](auto d) { GetPNameWithoutExt(pas(m("\3a.b")), pas(d[0])); },
        {pascal("a.b")}},
       {"GetPNameWithoutExt 255",
-       {kP},
+       {p()},
        [&](auto d) { GetPNameWithoutExt(pas(m(pascal(leaf255))), pas(d[0])); },
        {pascal(leaf255)}},
       {"GetCNameWithoutExt",
-       {kC},
+       {c()},
        [](auto d) { GetCNameWithoutExt(m("a.b"), d[0]); },
        {cString("a")}},
       {"GetCNameWithoutExt dot file",
-       {kC},
+       {c()},
        [](auto d) { GetCNameWithoutExt(m(".profile"), d[0]); },
        {cString(".profile")}},
       {"GetCNameWithoutExt sized fits",
@@ -216,7 +208,7 @@ TEST(ExactRoom, FileReferences) {
        [&](auto d) { FSRefMakePath(&fitsRef, reinterpret_cast<UInt8*>(d[0]), 1); },
        {cString("")}},
       {"CFSGetNameFromFSRef",
-       {kC},
+       {c()},
        [&](auto d) { CFSGetNameFromFSRef(&leafRef, d[0]); },
        {cString(std::string(255, 'n'))}},
       {"CFSGetNameFromFSRef sized fits",
@@ -228,11 +220,11 @@ TEST(ExactRoom, FileReferences) {
        [&](auto d) { CFSGetNameFromFSRef(&leafRef, d[0], 255); },
        {cString("")}},
       {"CFSGetNameFromFSRef Pascal",
-       {kP},
+       {p()},
        [&](auto d) { CFSGetNameFromFSRef(&accentedRef, pas(d[0])); },
        {pascal("caf\x8E.txt")}},
       {"CFSGetNameFromFSRef Pascal 255",
-       {kP},
+       {p()},
        [&](auto d) { CFSGetNameFromFSRef(&leafRef, pas(d[0])); },
        {pascal(std::string(255, 'n'))}},
       {"CFSGetNameFromFSRef Pascal outside Mac Roman",

@@ -13,24 +13,11 @@
 #include <string>
 #include <vector>
 
-using kivtest::cString;
-using kivtest::Dest;
-using kivtest::Form;
-using kivtest::pascal;
+using namespace kivtest::rows;
 using kivtest::RoomRow;
 using kivtest::ScopedEnv;
 
 namespace fs = std::filesystem;
-
-namespace {
-
-using U8 = unsigned char;
-U8* pas(char* p) { return reinterpret_cast<U8*>(p); }
-Dest c(size_t room) { return {Form::CString, room}; }
-Dest p(size_t room) { return {Form::Pascal, room}; }
-Dest record(size_t room) { return {Form::Record, room}; }
-
-} // namespace
 
 TEST(ExactRoom, SystemFacts) {
   kivtest::TempDir t;

@@ -9,27 +9,10 @@
 #include <string>
 #include <vector>
 
-using kivtest::cString;
-using kivtest::Dest;
-using kivtest::Form;
-using kivtest::kRoomOfResult;
-using kivtest::pascal;
+using namespace kivtest::rows;
 using kivtest::RoomRow;
-using kivtest::unicode;
 
 namespace {
-
-using U8 = unsigned char;
-U8* pas(char* p) { return reinterpret_cast<U8*>(p); }
-unsigned short* uni(char* p) { return reinterpret_cast<unsigned short*>(p); }
-
-const Dest kC = {Form::CString, kRoomOfResult};
-const Dest kP = {Form::Pascal, kRoomOfResult};
-const Dest kU = {Form::Unicode, kRoomOfResult};
-Dest c(size_t room) { return {Form::CString, room}; }
-Dest p(size_t room) { return {Form::Pascal, room}; }
-Dest u(size_t units) { return {Form::Unicode, 2 * units}; }
-Dest record(size_t room) { return {Form::Record, room}; }
 
 // Sources: a Pascal string, a Unicode string, a file name.
 std::string P(const std::string& text) { return pascal(text); }
@@ -58,10 +41,10 @@ const std::string kKanji = "\x8A\xBF"; // U+6F22 in Shift-JIS
 TEST(ExactRoom, PascalAndCStringPrimitives) {
   const std::string w253 = std::string(253, '\xE9'), w254(254, '\xE9');
   const std::vector<RoomRow> rows = {
-      {"PPcopy empty", {kP}, [](auto d) { PPcopy(pas(P("").data()), pas(d[0])); }, {P("")}},
-      {"PPcopy 255", {kP}, [&](auto d) { PPcopy(pas(P(k255).data()), pas(d[0])); }, {P(k255)}},
+      {"PPcopy empty", {p()}, [](auto d) { PPcopy(pas(P("").data()), pas(d[0])); }, {P("")}},
+      {"PPcopy 255", {p()}, [&](auto d) { PPcopy(pas(P(k255).data()), pas(d[0])); }, {P(k255)}},
       {"PPcat ab+cd",
-       {kP},
+       {p()},
        [](auto d) {
          std::memcpy(d[0], "\2ab", 3);
          PPcat(pas(d[0]), pas(P("cd").data()));
@@ -75,15 +58,15 @@ TEST(ExactRoom, PascalAndCStringPrimitives) {
        },
        {P(std::string(200, 'a') + std::string(55, 'b'))}},
       {"P2CStrCopy empty",
-       {kC},
+       {c()},
        [](auto d) { P2CStrCopy(pas(P("").data()), d[0]); },
        {cString("")}},
       {"P2CStrCopy 255",
-       {kC},
+       {c()},
        [&](auto d) { P2CStrCopy(pas(P(k255).data()), d[0]); },
        {cString(k255)}},
-      {"C2PStrCopy empty", {kP}, [](auto d) { C2PStrCopy("", pas(d[0])); }, {P("")}},
-      {"C2PStrCopy 255", {kP}, [&](auto d) { C2PStrCopy(k255.c_str(), pas(d[0])); }, {P(k255)}},
+      {"C2PStrCopy empty", {p()}, [](auto d) { C2PStrCopy("", pas(d[0])); }, {P("")}},
+      {"C2PStrCopy 255", {p()}, [&](auto d) { C2PStrCopy(k255.c_str(), pas(d[0])); }, {P(k255)}},
       {"C2PStrCopy 256 cut",
        {p(256)},
        [&](auto d) { C2PStrCopy(k256.c_str(), pas(d[0])); },
@@ -117,7 +100,7 @@ TEST(ExactRoom, PascalAndCStringPrimitives) {
        },
        {P("hel")}},
       {"JSTstr cut and padded",
-       {kP},
+       {p()},
        [](auto d) { JSTstr(pas(P("abcdef").data()), pas(d[0]), 3, 2); },
        {P("abc  ")}},
       {"JSTstr total 300 cut to 255",
@@ -135,20 +118,20 @@ TEST(ExactRoom, PascalAndCStringPrimitives) {
          JSTstr(pas(d[0]), pas(d[0]), 5, 0);
        },
        {P("abc  ")}},
-      {"JSTlong right", {kP}, [](auto d) { JSTlong(-5, pas(d[0]), 4, 0, 0); }, {P("  -5")}},
+      {"JSTlong right", {p()}, [](auto d) { JSTlong(-5, pas(d[0]), 4, 0, 0); }, {P("  -5")}},
       {"JSTlong INT_MIN",
-       {kP},
+       {p()},
        [](auto d) { JSTlong(INT_MIN, pas(d[0]), 0, 0, 1); },
        {P("-2147483648")}},
       {"JSTlong field grows",
-       {kP},
+       {p()},
        [](auto d) { JSTlong(12345, pas(d[0]), 3, 2, 1); },
        {P("12345  ")}},
       {"JSTlong 300 cut to 255",
        {p(256)},
        [](auto d) { JSTlong(7, pas(d[0]), 300, 0, 1); },
        {P("7" + std::string(254, ' '))}},
-      {"JSTlong negative gap", {kP}, [](auto d) { JSTlong(42, pas(d[0]), 2, -1, 1); }, {P("4")}},
+      {"JSTlong negative gap", {p()}, [](auto d) { JSTlong(42, pas(d[0]), 2, -1, 1); }, {P("4")}},
       {"ConvertWinString2MacString 253",
        {p(254)},
        [&](auto d) {
@@ -170,27 +153,27 @@ TEST(ExactRoom, PascalAndCStringPrimitives) {
          ConvertCWinString2MacString(d[0]);
        },
        {cString("caf\x8E")}},
-      {"PPUcopy empty", {kU}, [](auto d) { PPUcopy(Uni(u"").data(), uni(d[0])); }, {unicode(u"")}},
+      {"PPUcopy empty", {u()}, [](auto d) { PPUcopy(Uni(u"").data(), uni(d[0])); }, {unicode(u"")}},
       {"PPUcopy 255",
-       {kU},
+       {u()},
        [](auto d) { PPUcopy(Uni(std::u16string(255, u'\u6F22')).data(), uni(d[0])); },
        {unicode(std::u16string(255, u'\u6F22'))}},
       {"PPUcat",
-       {kU},
+       {u()},
        [](auto d) {
          std::memcpy(d[0], Uni(u"ab").data(), 6);
          PPUcat(uni(d[0]), Uni(u"cd").data());
        },
        {unicode(u"abcd")}},
       {"WinStr2MacStr leaves it",
-       {kP},
+       {p()},
        [](auto d) {
          std::memcpy(d[0], "\2\xE9x", 3);
          WinStr2MacStr(pas(d[0]));
        },
        {P("\xE9x")}},
       {"MacStr2WinStr leaves it",
-       {kP},
+       {p()},
        [](auto d) {
          std::memcpy(d[0], "\2\x8Ex", 3);
          MacStr2WinStr(pas(d[0]));
@@ -285,31 +268,31 @@ TEST(ExactRoom, EncodingConversions) {
        {u(257)},
        [&](auto d) { CStringToUniString(k256.c_str(), uni(d[0])); }},
       {"SJIS_PStringToUniString one kanji",
-       {kU},
+       {u()},
        [&](auto d) { SJIS_PStringToUniString(pas(P(kKanji).data()), uni(d[0])); },
        {unicode(u"\u6F22")}},
       {"SJIS_PStringToUniString kanji at the end",
-       {kU},
+       {u()},
        [&](auto d) { SJIS_PStringToUniString(pas(P("ab" + kKanji).data()), uni(d[0])); },
        {unicode(u"ab\u6F22")}},
       {"SJIS_PStringToUniString 127 kanji",
-       {kU},
+       {u()},
        [&](auto d) { SJIS_PStringToUniString(pas(P(repeat(kKanji, 127)).data()), uni(d[0])); },
        {unicode(std::u16string(127, u'\u6F22'))}},
       {"SJIS_PStringToUniString 255 katakana",
-       {kU},
+       {u()},
        [](auto d) { SJIS_PStringToUniString(pas(P(std::string(255, '\xB1')).data()), uni(d[0])); },
        {unicode(std::u16string(255, u'\uFF71'))}},
       {"SJIS_PStringToUniString invalid",
-       {kU},
+       {u()},
        [](auto d) { SJIS_PStringToUniString(pas(P("abc\x82\x20").data()), uni(d[0])); },
        {unicode(u"")}},
       {"SJIS_PStringToUniString cut pair",
-       {kU},
+       {u()},
        [](auto d) { SJIS_PStringToUniString(pas(P("abc\x8A").data()), uni(d[0])); },
        {unicode(u"")}},
       {"SJIS_PStringToUniString vendor row",
-       {kU},
+       {u()},
        [](auto d) { SJIS_PStringToUniString(pas(P("abc\x87\x40").data()), uni(d[0])); },
        {unicode(u"")}},
       {"UniStringToSJIS_PString 127 kanji",
@@ -333,25 +316,25 @@ TEST(ExactRoom, EncodingConversions) {
        [&](auto d) { RomanStringToUniString(pas(P(k255).data()), uni(d[0])); },
        {unicode(std::u16string(255, u'q'))}},
       {"UTFStringToUniString two kanji",
-       {kU},
+       {u()},
        [](auto d) {
          UTFStringToUniString(const_cast<char*>("\xE6\x97\xA5\xE6\x9C\xAC"), uni(d[0]));
        },
        {unicode(u"\u65E5\u672C")}},
       {"UTFStringToUniString emoji at the end",
-       {kU},
+       {u()},
        [](auto d) { UTFStringToUniString(const_cast<char*>("a\xF0\x9F\x98\x80"), uni(d[0])); },
        {unicode(u"a\U0001F600")}},
       {"UTFStringToUniString 255",
-       {kU},
+       {u()},
        [&](auto d) { UTFStringToUniString(const_cast<char*>(k255.c_str()), uni(d[0])); },
        {unicode(std::u16string(255, u'q'))}},
       {"UTFStringToUniString empty",
-       {kU},
+       {u()},
        [](auto d) { UTFStringToUniString(const_cast<char*>(""), uni(d[0])); },
        {unicode(u"")}},
       {"UTFStringToUniString invalid",
-       {kU},
+       {u()},
        [](auto d) { UTFStringToUniString(const_cast<char*>("\xE6\x97\xA5ok\xC3("), uni(d[0])); },
        {unicode(u"")}},
       // Mac Roman from UTF-8: 255 bytes, or size bytes.
@@ -455,10 +438,10 @@ TEST(ExactRoom, RandomTextsToUnicode) {
     for (int n = (seed = seed * 1103515245u + 12345u) >> 16 & 63; n > 0; --n)
       text += pieces[((seed = seed * 1103515245u + 12345u) >> 16) % 12];
     if (text.size() > 255) text.resize(255);
-    rows.push_back({"UTFStringToUniString random " + std::to_string(k), {kU}, [text](auto d) {
+    rows.push_back({"UTFStringToUniString random " + std::to_string(k), {u()}, [text](auto d) {
                       UTFStringToUniString(const_cast<char*>(text.c_str()), uni(d[0]));
                     }});
-    rows.push_back({"SJIS_PStringToUniString random " + std::to_string(k), {kU}, [text](auto d) {
+    rows.push_back({"SJIS_PStringToUniString random " + std::to_string(k), {u()}, [text](auto d) {
                       SJIS_PStringToUniString(pas(P(text).data()), uni(d[0]));
                     }});
   }
@@ -474,6 +457,8 @@ TEST(ExactRoom, StringObjectAndService) {
   auto service = [](const char* utf8) {
     return CFStringCreateWithCString(nullptr, utf8, kCFStringEncodingUTF8);
   };
+  CFStringRef nihon = service("\xE6\x97\xA5\xE6\x9C\xAC"), abc = service("abc"),
+              euro = service("ab\xE2\x82\xAC");
   const std::vector<RoomRow> rows = {
       {"GetPStringCopy",
        {p(256)},
@@ -523,60 +508,38 @@ TEST(ExactRoom, StringObjectAndService) {
        }},
       {"CFStringGetCString fits",
        {c(7)},
-       [&](auto d) {
-         CFStringRef s = service("\xE6\x97\xA5\xE6\x9C\xAC");
-         CFStringGetCString(s, d[0], 7, kCFStringEncodingUTF8);
-         CFRelease(s);
-       },
+       [&](auto d) { CFStringGetCString(nihon, d[0], 7, kCFStringEncodingUTF8); },
        {cString("\xE6\x97\xA5\xE6\x9C\xAC")}},
       {"CFStringGetCString one short",
        {c(6)},
-       [&](auto d) {
-         CFStringRef s = service("\xE6\x97\xA5\xE6\x9C\xAC");
-         CFStringGetCString(s, d[0], 6, kCFStringEncodingUTF8);
-         CFRelease(s);
-       },
+       [&](auto d) { CFStringGetCString(nihon, d[0], 6, kCFStringEncodingUTF8); },
        {cString("")}},
       {"CFStringGetCString Shift-JIS",
        {c(5)},
-       [&](auto d) {
-         CFStringRef s = service("\xE6\x97\xA5\xE6\x9C\xAC");
-         CFStringGetCString(s, d[0], 5, kCFStringEncodingShiftJIS);
-         CFRelease(s);
-       },
+       [&](auto d) { CFStringGetCString(nihon, d[0], 5, kCFStringEncodingShiftJIS); },
        {cString("\x93\xFA\x96\x7B")}},
       {"CFStringGetPascalString fits",
        {p(4)},
-       [&](auto d) {
-         CFStringRef s = service("abc");
-         CFStringGetPascalString(s, pas(d[0]), 4, kCFStringEncodingMacRoman);
-         CFRelease(s);
-       },
+       [&](auto d) { CFStringGetPascalString(abc, pas(d[0]), 4, kCFStringEncodingMacRoman); },
        {P("abc")}},
       {"CFStringGetPascalString one short",
        {p(3)},
-       [&](auto d) {
-         CFStringRef s = service("abc");
-         CFStringGetPascalString(s, pas(d[0]), 3, kCFStringEncodingMacRoman);
-         CFRelease(s);
-       },
+       [&](auto d) { CFStringGetPascalString(abc, pas(d[0]), 3, kCFStringEncodingMacRoman); },
        {P("")}},
       {"CFStringGetCharacters",
        {record(4)},
        [&](auto d) {
-         CFStringRef s = service("abc");
-         CFStringGetCharacters(s, CFRangeMake(1, 2), reinterpret_cast<UniChar*>(d[0]));
-         CFRelease(s);
+         CFStringGetCharacters(abc, CFRangeMake(1, 2), reinterpret_cast<UniChar*>(d[0]));
        }},
       {"CFStringGetBytes whole characters",
        {record(4)},
        [&](auto d) {
-         CFStringRef s = service("ab\xE2\x82\xAC");
          CFIndex used;
-         CFStringGetBytes(s, CFRangeMake(0, 3), kCFStringEncodingUTF8, 0, false,
+         CFStringGetBytes(euro, CFRangeMake(0, 3), kCFStringEncodingUTF8, 0, false,
                           reinterpret_cast<UInt8*>(d[0]), 4, &used);
-         CFRelease(s);
        }},
   };
   kivtest::checkRows(rows);
+  for (CFStringRef s : {nihon, abc, euro})
+    CFRelease(s);
 }

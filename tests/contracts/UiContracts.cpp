@@ -15,16 +15,11 @@
 #include <string>
 #include <vector>
 
-using kivtest::cString;
-using kivtest::Dest;
-using kivtest::Form;
-using kivtest::pascal;
+using namespace kivtest::rows;
 using kivtest::RoomRow;
 using kivtest::ScopedEnv;
 
 namespace {
-
-Dest c(size_t room) { return {Form::CString, room}; }
 
 // Runs `call` while a timer picks `path` in the modal file dialog once it lists the path's
 // folder; a dialog still open after five seconds is cancelled.
@@ -71,11 +66,11 @@ TEST(ExactRoom, LocalizedTexts) {
        [](auto d) { GetCocoaCString(d[0], -32768, -32768, 0); },
        {cString("CARBON_STR_-32768_-32768")}},
       {"GetCocoaString 254",
-       {{Form::Pascal, 256}},
+       {p(256)},
        [](auto d) { GetCocoaString(reinterpret_cast<unsigned char*>(d[0]), 128, 5); },
        {pascal(std::string(254, 'a'))}},
       {"GetCocoaString accented",
-       {{Form::Pascal, 256}},
+       {p(256)},
        [](auto d) { GetCocoaString(reinterpret_cast<unsigned char*>(d[0]), 128, 2); },
        {pascal("Caf\x8E")}},
       {"CocoaRomanToUTF",

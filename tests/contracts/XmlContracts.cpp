@@ -8,11 +8,7 @@
 #include <string>
 #include <vector>
 
-using kivtest::cString;
-using kivtest::Dest;
-using kivtest::Form;
-using kivtest::kRoomOfResult;
-using kivtest::pascal;
+using namespace kivtest::rows;
 using kivtest::RoomRow;
 
 TEST(ExactRoom, XmlReaders) {
@@ -35,17 +31,14 @@ TEST(ExactRoom, XmlReaders) {
   _xmlNode* longNode = doc.FindNode(nullptr, "long");
   _xmlNode* accentNode = doc.FindNode(nullptr, "accent");
   ASSERT_TRUE(item && longNode && accentNode);
-  const Dest kC = {Form::CString, kRoomOfResult};
-  auto c = [](size_t room) { return Dest{Form::CString, room}; };
-  const Dest kStr255 = {Form::Pascal, 256};
 
   const std::vector<RoomRow> rows = {
       {"ReadNodeAttributeStringValue",
-       {kC},
+       {c()},
        [&](auto d) { doc.ReadNodeAttributeStringValue(item, "name", d[0]); },
        {cString(accent)}},
       {"ReadNodeAttributeStringValue empty",
-       {kC},
+       {c()},
        [&](auto d) { doc.ReadNodeAttributeStringValue(item, "none", d[0]); },
        {cString("")}},
       {"ReadNodeAttributeStringValue absent",
@@ -65,23 +58,23 @@ TEST(ExactRoom, XmlReaders) {
        [&](auto d) { doc.ReadNodeAttributeStringValue(item, "name", d[0], 0); },
        {kivtest::kUntouched}},
       {"ReadNodeString",
-       {kC},
+       {c()},
        [&](auto d) { doc.ReadNodeString("word", d[0]); },
        {cString("hello")}},
       {"ReadNodeString empty element",
-       {kC},
+       {c()},
        [&](auto d) { doc.ReadNodeString("empty", d[0]); },
        {cString("")}},
       {"ReadNodeString missing",
-       {kC},
+       {c()},
        [&](auto d) { doc.ReadNodeString("missing", d[0]); },
        {cString("")}},
       {"ReadNodeString 255",
-       {kC},
+       {c()},
        [&](auto d) { doc.ReadNodeString("long", d[0]); },
        {cString(a255)}},
       {"ReadNodeString joined",
-       {kC},
+       {c()},
        [&](auto d) { doc.ReadNodeString("joined", d[0]); },
        {cString("a&b<c>d")}},
       {"ReadNodeString sized fits",
@@ -93,11 +86,11 @@ TEST(ExactRoom, XmlReaders) {
        [&](auto d) { doc.ReadNodeString("long", d[0], 255); },
        {cString(std::string(254, 'a'))}},
       {"ReadNodeStringValue",
-       {kC},
+       {c()},
        [&](auto d) { doc.ReadNodeStringValue(accentNode, d[0]); },
        {cString(accent)}},
       {"ReadNodeStringValue 255",
-       {kC},
+       {c()},
        [&](auto d) { doc.ReadNodeStringValue(longNode, d[0]); },
        {cString(a255)}},
       {"ReadNodeStringValue sized cut in character",
@@ -108,10 +101,10 @@ TEST(ExactRoom, XmlReaders) {
        {c(1)},
        [&](auto d) { doc.ReadNodeStringValue(accentNode, d[0], 1); },
        {cString("")}},
-      {"ReadNodePath 299", {kC}, [&](auto d) { doc.ReadNodePath("path", d[0]); }, {cString(a299)}},
-      {"ReadNodePath 300", {kC}, [&](auto d) { doc.ReadNodePath("over", d[0]); }},
+      {"ReadNodePath 299", {c()}, [&](auto d) { doc.ReadNodePath("path", d[0]); }, {cString(a299)}},
+      {"ReadNodePath 300", {c()}, [&](auto d) { doc.ReadNodePath("over", d[0]); }},
       {"ReadNodePath node",
-       {kC},
+       {c()},
        [&](auto d) { doc.ReadNodePath(accentNode, d[0]); },
        {cString(accent)}},
       {"ReadNodePath sized fits",
@@ -127,30 +120,30 @@ TEST(ExactRoom, XmlReaders) {
        [&](auto d) { doc.ReadNodePath(accentNode, d[0], 4); },
        {cString("caf")}},
       {"ReadNodeMacRomanString",
-       {kStr255},
+       {p(256)},
        [&](auto d) {
          doc.ReadNodeMacRomanString(accentNode, reinterpret_cast<unsigned char*>(d[0]), false);
        },
        {pascal("caf\x8E")}},
       {"ReadNodeMacRomanString 255",
-       {kStr255},
+       {p(256)},
        [&](auto d) {
          doc.ReadNodeMacRomanString(longNode, reinterpret_cast<unsigned char*>(d[0]), false);
        },
        {pascal("")}},
       {"ReadNodeMacRomanString outside",
-       {kStr255},
+       {p(256)},
        [&](auto d) {
          doc.ReadNodeMacRomanString(doc.FindNode(nullptr, "hangul"),
                                     reinterpret_cast<unsigned char*>(d[0]), true);
        },
        {pascal("")}},
       {"ReadNodeBase64String lines",
-       {kC},
+       {c()},
        [&](auto d) { doc.ReadNodeBase64String("b64", d[0]); },
        {cString("hello world")}},
       {"ReadNodeBase64String zero byte",
-       {kC},
+       {c()},
        [&](auto d) { doc.ReadNodeBase64String("b64zero", d[0]); },
        {cString("a")}},
       {"ReadNodeBase64String sized fits",

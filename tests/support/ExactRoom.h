@@ -121,6 +121,22 @@ inline std::string resultOf(Form form, const char* p, size_t room) {
   return std::string(p, n < room ? n : room);
 }
 
+// Shorthands for writing rows: destinations (c() or p() alone for the room of the result) and
+// the casts the interfaces need.
+namespace rows {
+using kivtest::cString;
+using kivtest::pascal;
+using kivtest::unicode;
+inline Dest c(size_t room = kRoomOfResult) { return {Form::CString, room}; }
+inline Dest p(size_t room = kRoomOfResult) { return {Form::Pascal, room}; }
+inline Dest u(size_t units = kRoomOfResult) {
+  return {Form::Unicode, units == kRoomOfResult ? kRoomOfResult : 2 * units};
+}
+inline Dest record(size_t bytes) { return {Form::Record, bytes}; }
+inline unsigned char* pas(char* p) { return reinterpret_cast<unsigned char*>(p); }
+inline unsigned short* uni(char* p) { return reinterpret_cast<unsigned short*>(p); }
+} // namespace rows
+
 namespace detail {
 inline const char*& currentRow() {
   static const char* row = nullptr;
