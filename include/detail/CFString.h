@@ -61,6 +61,8 @@ enum { kCFCompareCaseInsensitive = 1 };
 
 // Encoding codes. The first four are the library's own; the others are the codes that
 // CFStringGetSystemEncoding may report for the character set of the process's locale.
+// Shift-JIS is JIS X 0208 after the published mapping, without vendor rows (see
+// EncodingConversions.h).
 enum {
   kCFStringEncodingMacRoman = 0,
   kCFStringEncodingWindowsLatin1 = 0x0500,

@@ -3,8 +3,16 @@
 // None returns a value: a conversion that cannot produce the whole text (a character without
 // a form in the target encoding, a result longer than the room it is given, a source that does
 // not decode, a Pascal string over 255 bytes) leaves an empty destination. The room each
-// conversion may fill is fixed by its source (see each function); nothing is written past it.
-// Unicode strings are unit 0 = count n, then n UTF-16 units; counts above 32767 are refused.
+// conversion may fill is fixed by its source (see each function), or for a Unicode string by
+// its result: count + 1 units, and 1 unit when it fails. Nothing is written past it, not even a
+// terminator. Unicode strings are unit 0 = count n, then n UTF-16 units; counts above 32767 are
+// refused.
+//
+// Shift-JIS follows the published JIS X 0208 mapping: bytes 0x00 to 0x7F stand for themselves,
+// 0xA1 to 0xDF for the half-width katakana, and a lead byte (0x81 to 0x9F, 0xE0 to 0xEA) with a
+// trail byte (0x40 to 0x7E, 0x80 to 0xFC) for a character of JIS X 0208 (0x8160 is U+301C WAVE
+// DASH). Vendor rows and the user-defined area are not converted. The yen sign U+00A5 and the
+// overline U+203E are written as 0x5C and 0x7E.
 #ifndef KIV_DETAIL_ENCODINGCONVERSIONS_H
 #define KIV_DETAIL_ENCODINGCONVERSIONS_H
 
@@ -25,14 +33,14 @@ void PStringToUniString(unsigned char* p, unsigned short* u, short);
 void PStringToUniString(unsigned char* p, HFSUniStr255* u);
 // Mac Roman C string to Unicode string (strlen(c) + 1 units).
 void CStringToUniString(const char* c, unsigned short* u);
-// Shift-JIS Pascal string to Unicode string (at most p[0] + 1 units).
+// Shift-JIS Pascal string to Unicode string (count + 1 units, at most p[0] + 1).
 void SJIS_PStringToUniString(unsigned char* p, unsigned short* u);
 // Unicode string to Shift-JIS Pascal string, in 255 bytes.
 void UniStringToSJIS_PString(unsigned short* u, unsigned char* p);
 // Pascal string to Unicode string byte by byte: each byte becomes the unit of the same value.
 void RomanStringToUniString(unsigned char* p, unsigned short* u);
 
-// UTF-8 C string to Unicode string (at most strlen(s) + 1 units).
+// UTF-8 C string to Unicode string (count + 1 units, at most strlen(s) + 1).
 void UTFStringToUniString(char* s, unsigned short* u);
 // UTF-8 C string to Mac Roman C string, in 255 bytes.
 void UTFStringToCString(char* s, char* c);

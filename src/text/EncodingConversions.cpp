@@ -35,12 +35,28 @@ void toCString(CFStringEncoding encoding, const UniChar* u, int32_t n, char* c, 
   c[got > 0 ? got : 0] = 0;
 }
 
-// Decodes n bytes into the Unicode string u, which has room for cap units after its count;
-// count 0 on failure.
+// Decodes n bytes, giving at most cap units, into the Unicode string u; count 0 on failure.
+// u's room follows from the result (count + 1 units), while a decoder may write anywhere in the
+// room it is given (a terminator after the result, part of a text that then fails), so the
+// decoding is done in scratch space and only a whole result is copied.
 void toUniString(CFStringEncoding encoding, const char* bytes, int32_t n, unsigned short* u,
                  int32_t cap) {
-  const int32_t got = decode(encoding, bytes, n, u + 1, std::min(cap, kMaxUniCount));
-  u[0] = got > 0 ? static_cast<unsigned short>(got) : 0;
+  u[0] = 0;
+  cap = std::min(cap, kMaxUniCount);
+  UnitBuffer units(static_cast<size_t>(cap));
+  if (!units.data()) return;
+  const int32_t got = decode(encoding, bytes, n, units.data(), cap);
+  if (got <= 0) return;
+  std::memcpy(u + 1, units.data(), sizeof(UniChar) * static_cast<size_t>(got));
+  u[0] = static_cast<unsigned short>(got);
+}
+
+// Mac Roman bytes into the Unicode string u. Every byte is one character, so the result's room
+// (n + 1 units) is known beforehand and the decoder fills it exactly, in place.
+void romanToUniString(const char* bytes, int32_t n, unsigned short* u) {
+  const int32_t got =
+      n <= kMaxUniCount ? decode(kCFStringEncodingMacRoman, bytes, n, u + 1, n) : -1;
+  u[0] = got == n ? static_cast<unsigned short>(got) : 0;
 }
 
 // The length of a C string, or -1 when it is too long to convert in one piece.
@@ -85,7 +101,7 @@ void PStringToUniString(unsigned char* p, unsigned short* u, short) {
   if (!u) return;
   u[0] = 0;
   if (!p || p[0] == 0) return;
-  toUniString(kCFStringEncodingMacRoman, reinterpret_cast<const char*>(p + 1), p[0], u, p[0]);
+  romanToUniString(reinterpret_cast<const char*>(p + 1), p[0], u);
 }
 
 void PStringToUniString(unsigned char* p, HFSUniStr255* u) {
@@ -102,7 +118,7 @@ void CStringToUniString(const char* c, unsigned short* u) {
   if (!c || c[0] == 0) return;
   const size_t n = strnlen(c, kMaxUniCount + 1);
   if (n > static_cast<size_t>(kMaxUniCount)) return;
-  toUniString(kCFStringEncodingMacRoman, c, static_cast<int32_t>(n), u, static_cast<int32_t>(n));
+  romanToUniString(c, static_cast<int32_t>(n), u);
 }
 
 void SJIS_PStringToUniString(unsigned char* p, unsigned short* u) {
@@ -134,8 +150,7 @@ void UTFStringToUniString(char* s, unsigned short* u) {
   if (!s || s[0] == 0) return;
   const int32_t n = measure(s);
   if (n < 0) return;
-  // UTF-8 never gives more units than bytes, so the count + 1 units the caller provides
-  // are never exceeded.
+  // UTF-8 never gives more units than bytes.
   toUniString(kCFStringEncodingUTF8, s, n, u, n);
 }
 

@@ -7,8 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <set>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 using kivtest::StderrCapture;
@@ -70,13 +75,16 @@ TEST(DiagnosticsLog, LongMessagesAreCutToTheirBuffer) {
   std::string split(1022, 'y');
   for (int i = 0; i < 10; ++i)
     split += "\xC3\xA9";
+  // The console's own cap: 65536 bytes, here inside a three-byte character.
+  const std::string huge = std::string(65534, 'z') + "\xE2\x82\xAC" + big;
   StderrCapture cap;
   KivDebugAlways("%s", big.c_str());
   Debug("%s", big.c_str());
   KivDebugAlways("%s", split.c_str());
+  __SendToConsole(huge.c_str());
   // The cut inside "é" drops the half character rather than turning it into a replacement.
-  EXPECT_EQ(cap.entries(),
-            (Entries{big.substr(0, 1023), big.substr(0, 511), split.substr(0, 1022)}));
+  EXPECT_EQ(cap.entries(), (Entries{big.substr(0, 1023), big.substr(0, 511), split.substr(0, 1022),
+                                    huge.substr(0, 65534)}));
 }
 
 TEST(DiagnosticsLog, InvalidUtf8IsReplacedNotDropped) {
@@ -92,16 +100,88 @@ TEST(DiagnosticsLog, InvalidUtf8IsReplacedNotDropped) {
                                     "str:a" + r + "z"}));
 }
 
-TEST(DiagnosticsLog, EntriesFromThreadsDoNotInterleave) {
-  const std::string line(3000, 'x');
+TEST(DiagnosticsLog, ControlCharactersAreWrittenVisiblyOnOneLine) {
+  unsigned char p[] = "\3a\nb";
   StderrCapture cap;
+  __SendToConsole("a\nb\r\tc\x1B[31m\x7F\x01 \\n \xC2\x85\xC2\xA0.");
+  // A name passed as %s cannot forge an entry of its own.
+  KivDebugAlways("file %s", "x\n2024-01-01 00:00:00.000 forged[1:1] fake");
+  KivDebugAlways(p);
+  const std::string raw = cap.raw();
+  EXPECT_EQ(std::count(raw.begin(), raw.end(), '\n'), 3) << raw;
+  EXPECT_EQ(cap.entries(),
+            (Entries{"a\\nb\\r\\tc\\x1B[31m\\x7F\\x01 \\n \\u0085\xC2\xA0.",
+                     "file x\\n2024-01-01 00:00:00.000 forged[1:1] fake", "str:a\\nb"}));
+}
+
+namespace {
+
+// Standard error redirected into a pipe, which a reader thread drains until the writers end.
+class PipeCapture {
+public:
+  PipeCapture() {
+    std::fflush(stderr);
+    int fds[2];
+    EXPECT_EQ(::pipe(fds), 0);
+    read_ = fds[0];
+    saved_ = ::dup(STDERR_FILENO);
+    ::dup2(fds[1], STDERR_FILENO);
+    ::close(fds[1]);
+    reader_ = std::thread([this] {
+      char buf[65536];
+      for (ssize_t n; (n = ::read(read_, buf, sizeof buf)) > 0;)
+        data_.append(buf, static_cast<size_t>(n));
+    });
+  }
+  // Everything written; closing the pipe's last write end lets the reader finish.
+  std::string finish() {
+    ::dup2(saved_, STDERR_FILENO);
+    ::close(saved_);
+    reader_.join();
+    ::close(read_);
+    return data_;
+  }
+
+private:
+  int read_ = -1, saved_ = -1;
+  std::thread reader_;
+  std::string data_;
+};
+
+} // namespace
+
+TEST(DiagnosticsLog, LongEntriesFromEightThreadsIntoAPipeStayWhole) {
+  constexpr int kThreads = 8, kEntries = 25;
+  // Far beyond the pipe's atomic write size, and each one different.
+  auto textOf = [](int t, int i) {
+    return std::to_string(t) + ":" + std::to_string(i) + std::string(20000 + 97 * i, 'a' + t);
+  };
+  std::multiset<std::string> expected;
+  for (int t = 0; t < kThreads; ++t)
+    for (int i = 0; i < kEntries; ++i)
+      expected.insert(textOf(t, i));
+
+  PipeCapture cap;
   std::vector<std::thread> threads;
-  for (int t = 0; t < 4; ++t)
-    threads.emplace_back([&] {
-      for (int i = 0; i < 50; ++i)
-        __SendToConsole(line.c_str());
+  for (int t = 0; t < kThreads; ++t)
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < kEntries; ++i)
+        __SendToConsole(textOf(t, i).c_str());
     });
   for (auto& t : threads)
     t.join();
-  EXPECT_EQ(cap.entries(), Entries(200, line));
+  const std::string all = cap.finish();
+
+  ASSERT_FALSE(all.empty());
+  EXPECT_EQ(all.back(), '\n');
+  std::istringstream in(all);
+  std::string line, text;
+  for (int n = 1; std::getline(in, line); ++n) {
+    auto found = StderrCapture::entryText(line, &text) ? expected.find(text) : expected.end();
+    if (found == expected.end())
+      ADD_FAILURE() << "line " << n << " is not a whole entry: " << line.substr(0, 100);
+    else
+      expected.erase(found);
+  }
+  EXPECT_TRUE(expected.empty()) << expected.size() << " entries missing";
 }

@@ -34,20 +34,29 @@ public:
     return out;
   }
 
+  // The text of a console line after its stamp and process tag, or false when the line does
+  // not start with a well-formed one.
+  static bool entryText(const std::string& line, std::string* text) {
+    static const std::regex head(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} [^\[\] ]+\[\d+:\d+\] )");
+    // Only the start is matched: the regex engine recurses once per character it consumes.
+    const std::string start = line.substr(0, 160);
+    std::smatch m;
+    if (!std::regex_search(start, m, head)) return false;
+    *text = line.substr(static_cast<size_t>(m.length(0)));
+    return true;
+  }
+
   // The texts of the console entries: each entry starts with its stamp and process tag, which
   // must be well formed; lines without a stamp continue the previous entry's text.
   std::vector<std::string> entries() {
-    static const std::regex head(
-        R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} [^\[\] ]+\[\d+:\d+\] ([\s\S]*)$)");
     std::vector<std::string> out;
     std::string all = raw();
     bool dangling = !all.empty() && all.back() != '\n';
     std::istringstream in(all);
-    std::string line;
+    std::string line, text;
     while (std::getline(in, line)) {
-      std::smatch m;
-      if (std::regex_match(line, m, head))
-        out.push_back(m[1]);
+      if (entryText(line, &text))
+        out.push_back(text);
       else if (!out.empty())
         out.back() += "\n" + line;
       else

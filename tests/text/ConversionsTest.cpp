@@ -98,6 +98,68 @@ TEST(Conversions, WindowsLatin1ToMacRomanMatchesReference) {
   }
 }
 
+TEST(Conversions, ShiftJisMatchesReferenceBothWays) {
+  // "bytes code" lines decode both ways; "= code bytes" lines only encode.
+  std::map<std::string, char16_t> decoded;
+  std::map<char16_t, std::string> encoded;
+  std::ifstream in(kivtest::dataDir() / "encodings" / "shift_jis.txt");
+  std::string line;
+  auto bytes = [](const std::string& hex) {
+    std::string out;
+    for (size_t i = 0; i < hex.size(); i += 2)
+      out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return out;
+  };
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    std::string a, b, c;
+    fields >> a >> b >> c;
+    if (a == "=")
+      encoded[static_cast<char16_t>(std::stoi(b, nullptr, 16))] = bytes(c);
+    else if (a[0] != '#') {
+      const auto code = static_cast<char16_t>(std::stoi(b, nullptr, 16));
+      decoded[bytes(a)] = code;
+      encoded[code] = bytes(a);
+    }
+  }
+  ASSERT_EQ(decoded.size(), 191u + 6879u);
+
+  // Every sequence of one or two bytes: the reference character, two single-byte characters,
+  // or nothing at all.
+  int mismatches = 0;
+  for (int n = 1; n <= 2; ++n) {
+    for (int seq = 0; seq < (n == 1 ? 0x100 : 0x10000); ++seq) {
+      std::string s = n == 1 ? std::string(1, char(seq)) : std::string{char(seq >> 8), char(seq)};
+      std::u16string expected;
+      if (auto it = decoded.find(s); it != decoded.end())
+        expected = it->second;
+      else if (n == 2 && decoded.count(s.substr(0, 1)) && decoded.count(s.substr(1)))
+        expected = {decoded[s.substr(0, 1)], decoded[s.substr(1)]};
+      unsigned char p[3] = {static_cast<unsigned char>(n), static_cast<unsigned char>(s[0]),
+                            static_cast<unsigned char>(s[n - 1])};
+      unsigned short u[4] = {9};
+      SJIS_PStringToUniString(p, u);
+      if (std::u16string(u + 1, u + 1 + u[0]) != expected && ++mismatches < 10)
+        ADD_FAILURE() << "decoding " << std::hex << seq;
+    }
+  }
+  // Every code point of the Basic Multilingual Plane, surrogates included.
+  for (int code = 0; code < 0x10000; ++code) {
+    unsigned short u[2] = {1, static_cast<unsigned short>(code)};
+    unsigned char p[256] = {9};
+    UniStringToSJIS_PString(u, p);
+    auto it = encoded.find(static_cast<char16_t>(code));
+    if (text(p) != (it == encoded.end() ? "" : it->second) && ++mismatches < 10)
+      ADD_FAILURE() << "encoding U+" << std::hex << code;
+  }
+  EXPECT_EQ(mismatches, 0);
+
+  // The control codes stay themselves, and the first row is the published one.
+  unsigned char p[256];
+  UniStringToSJIS_PString(uni(u"a\x7F\x1A\x1C\u3042\u301C\u3044").data(), p);
+  EXPECT_EQ(text(p), "a\x7F\x1A\x1C\x82\xA0\x81\x60\x82\xA2");
+}
+
 TEST(Conversions, ResultsFitTheRoomGivenOrAreEmpty) {
   const std::string q254(254, 'q'), q255(255, 'q');
   HFSUniStr255 name = {2, {u'\u00E9', u'x'}};

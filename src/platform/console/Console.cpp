@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <mutex>
+#include <pthread.h>
 #include <string>
 #include <sys/syscall.h>
 #include <sys/time.h>
@@ -14,6 +16,18 @@
 #include <unistd.h>
 
 namespace {
+
+// The most bytes of text one entry takes; a longer text is cut at a character boundary.
+constexpr size_t kMaxEntryText = 65536;
+
+// One entry is written at a time, by any thread of the process: a write to a pipe is only
+// atomic up to PIPE_BUF bytes, and a partial write must be resumed before another entry starts.
+std::mutex gConsole;
+
+// A child forked while another thread writes must not inherit the lock held.
+void lockForFork() { gConsole.lock(); }
+void unlockAfterFork() { gConsole.unlock(); }
+const bool gForkHandlers = pthread_atfork(lockForFork, unlockAfterFork, unlockAfterFork) == 0;
 
 // Writes the whole buffer to `fd`, resuming after partial writes and signals.
 void writeAll(int fd, const char* data, size_t size) {
@@ -28,36 +42,84 @@ void writeAll(int fd, const char* data, size_t size) {
   }
 }
 
+// The length of text cut to kMaxEntryText bytes, never inside a UTF-8 sequence.
+size_t entryLength(const char* text) {
+  size_t n = strnlen(text, kMaxEntryText + 1);
+  if (n <= kMaxEntryText) return n;
+  n = kMaxEntryText;
+  for (int back = 0; back < 3 && n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80;
+       ++back)
+    --n;
+  return n;
+}
+
+// Appends valid UTF-8 text with its control characters escaped, so that no text can end the
+// line or act on a terminal.
+void appendEscaped(std::string& out, const char* text, size_t n) {
+  static const char hex[] = "0123456789ABCDEF";
+  for (size_t i = 0; i < n; ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c < 0x20 || c == 0x7F) {
+      out += "\\x";
+      out += hex[c >> 4];
+      out += hex[c & 0xF];
+    } else if (c == 0xC2 && i + 1 < n && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+      // U+0080 to U+009F: the C1 controls (valid UTF-8, so a continuation byte follows).
+      const unsigned char d = static_cast<unsigned char>(text[++i]);
+      out += "\\u00";
+      out += hex[d >> 4];
+      out += hex[d & 0xF];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+}
+
 } // namespace
 
 void __SendToConsole(const char* text) {
   if (!text) return;
+  std::string body;
+  try {
+    const size_t n = entryLength(text);
+    // Invalid UTF-8 becomes U+FFFD instead of losing the entry.
+    if (g_utf8_validate_len(text, n, nullptr)) {
+      appendEscaped(body, text, n);
+    } else {
+      char* valid = g_utf8_make_valid(text, static_cast<gssize>(n));
+      appendEscaped(body, valid, std::strlen(valid));
+      g_free(valid);
+    }
 
-  // Invalid UTF-8 becomes U+FFFD instead of losing the entry.
-  char* valid = nullptr;
-  const char* body = text;
-  if (!g_utf8_validate(text, -1, nullptr)) body = valid = g_utf8_make_valid(text, -1);
+    struct timeval tv;
+    gettimeofday(&tv, nullptr);
+    struct tm local;
+    localtime_r(&tv.tv_sec, &local);
+    char stamp[64];
+    size_t len = std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
+    std::snprintf(stamp + len, sizeof stamp - len, ".%03d", static_cast<int>(tv.tv_usec / 1000));
 
-  struct timeval tv;
-  gettimeofday(&tv, nullptr);
-  struct tm local;
-  localtime_r(&tv.tv_sec, &local);
-  char stamp[64];
-  size_t len = std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
-  std::snprintf(stamp + len, sizeof stamp - len, ".%03d", static_cast<int>(tv.tv_usec / 1000));
+    char who[96];
+    std::snprintf(who, sizeof who, " %s[%ld:%ld] ", program_invocation_short_name,
+                  static_cast<long>(getpid()), static_cast<long>(syscall(SYS_gettid)));
 
-  char who[96];
-  std::snprintf(who, sizeof who, " %s[%ld:%ld] ", program_invocation_short_name,
-                static_cast<long>(getpid()), static_cast<long>(syscall(SYS_gettid)));
-
-  // One write per entry, so that entries from several threads never interleave.
-  std::string line;
-  line.reserve(std::strlen(stamp) + std::strlen(who) + std::strlen(body) + 1);
-  line.append(stamp).append(who).append(body).push_back('\n');
-  writeAll(STDERR_FILENO, line.data(), line.size());
-
-  syslog(LOG_USER | LOG_NOTICE, "%s", body);
-  g_free(valid);
+    std::string line;
+    line.reserve(std::strlen(stamp) + std::strlen(who) + body.size() + 1);
+    line.append(stamp).append(who).append(body).push_back('\n');
+    {
+      std::lock_guard<std::mutex> hold(gConsole);
+      writeAll(STDERR_FILENO, line.data(), line.size());
+    }
+  } catch (...) {
+    return; // out of memory: the entry is lost, the caller is not disturbed
+  }
+  syslog(LOG_USER | LOG_NOTICE, "%s", body.c_str());
 }
 
 void __SendToConsole(char* text) { __SendToConsole(static_cast<const char*>(text)); }

@@ -1,6 +1,7 @@
 // ICU converters behind the string service. Each thread opens a converter for an encoding on
 // first use and keeps it until the thread ends; every conversion resets and reuses it.
 #include "platform/string/Codec.h"
+#include "platform/string/ShiftJis.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_err.h>
@@ -19,11 +20,12 @@ struct EncodingName {
 };
 
 // Mac Roman is the current published table (0xDB is the euro sign, 0xF0 the private-use
-// U+F8FF); Windows Latin 1 is Windows-1252; Shift-JIS is ICU's Shift_JIS.
+// U+F8FF); Windows Latin 1 is Windows-1252. Shift-JIS has no converter of its own: ShiftJis.cpp
+// converts it after the published table.
 constexpr EncodingName kEncodings[] = {
     {kCFStringEncodingMacRoman, "macos-0_2-10.2"},
     {kCFStringEncodingWindowsLatin1, "windows-1252"},
-    {kCFStringEncodingShiftJIS, "Shift_JIS"},
+    {kCFStringEncodingShiftJIS, nullptr},
     {kCFStringEncodingUTF8, "UTF-8"},
     {kCFStringEncodingASCII, "US-ASCII"},
     {kCFStringEncodingISOLatin1, "ISO-8859-1"},
@@ -59,10 +61,15 @@ constexpr EncodingName kEncodings[] = {
     {kCFStringEncodingKOI8_U, "KOI8-U"},
 };
 
-const char* icuNameOf(CFStringEncoding encoding) {
+const EncodingName* entryOf(CFStringEncoding encoding) {
   for (const auto& e : kEncodings)
-    if (e.code == encoding) return e.icuName;
+    if (e.code == encoding) return &e;
   return nullptr;
+}
+
+const char* icuNameOf(CFStringEncoding encoding) {
+  const EncodingName* e = entryOf(encoding);
+  return e ? e->icuName : nullptr;
 }
 
 void stopToUnicode(const void*, UConverterToUnicodeArgs*, const char*, int32_t,
@@ -151,13 +158,14 @@ const UChar* asUChar(const UniChar* p) { return reinterpret_cast<const UChar*>(p
 
 } // namespace
 
-bool isKnownEncoding(CFStringEncoding encoding) { return icuNameOf(encoding) != nullptr; }
+bool isKnownEncoding(CFStringEncoding encoding) { return entryOf(encoding) != nullptr; }
 
 int32_t decode(CFStringEncoding encoding, const char* src, int32_t n, UniChar* dst, int32_t cap) {
   if (n < 0 || cap < 0 || (n > 0 && !src) || (cap > 0 && !dst)) return kCodecInvalid;
   if (n == 0) return isKnownEncoding(encoding) ? 0 : kCodecInvalid;
   UErrorCode status = U_ZERO_ERROR;
   int32_t length;
+  if (encoding == kCFStringEncodingShiftJIS) return shiftjis::decode(src, n, dst, cap);
   if (encoding == kCFStringEncodingUTF8) {
     u_strFromUTF8(asUChar(dst), cap, &length, src, n, &status);
   } else {
@@ -173,6 +181,7 @@ int32_t decodedLength(CFStringEncoding encoding, const char* src, int32_t n) {
   if (n == 0) return isKnownEncoding(encoding) ? 0 : kCodecInvalid;
   UErrorCode status = U_ZERO_ERROR;
   int32_t length;
+  if (encoding == kCFStringEncodingShiftJIS) return shiftjis::decodedLength(src, n);
   if (encoding == kCFStringEncodingUTF8) {
     u_strFromUTF8(nullptr, 0, &length, src, n, &status);
   } else {
@@ -189,6 +198,7 @@ int32_t encode(CFStringEncoding encoding, const UniChar* src, int32_t n, char* d
   if (n == 0) return isKnownEncoding(encoding) ? 0 : kCodecInvalid;
   UErrorCode status = U_ZERO_ERROR;
   int32_t length;
+  if (encoding == kCFStringEncodingShiftJIS) return shiftjis::encode(src, n, dst, cap);
   if (encoding == kCFStringEncodingUTF8) {
     u_strToUTF8(dst, cap, &length, asUChar(src), n, &status);
   } else {

@@ -18,15 +18,17 @@ constexpr int32_t kCodecOverflow = -2; // the result does not fit the room given
 bool isKnownEncoding(CFStringEncoding encoding);
 
 // Decodes n bytes into at most cap UTF-16 units. Returns the number of units written,
-// kCodecInvalid or kCodecOverflow. Nothing is written past dst[cap - 1].
+// kCodecInvalid or kCodecOverflow. Nothing is written past dst[cap - 1], but anything before it
+// may be: a terminator after a shorter result, part of a text that then fails. A caller whose
+// room is only known from the result decodes into scratch space.
 int32_t decode(CFStringEncoding encoding, const char* src, int32_t n, UniChar* dst, int32_t cap);
 
 // The number of UTF-16 units that decode would produce, or kCodecInvalid.
 int32_t decodedLength(CFStringEncoding encoding, const char* src, int32_t n);
 
-// Encodes n UTF-16 units into at most cap bytes, without terminator and without substitute
-// characters. Returns the number of bytes written, kCodecInvalid or kCodecOverflow. Nothing is
-// written past dst[cap - 1].
+// Encodes n UTF-16 units into at most cap bytes, without substitute characters. Returns the
+// number of bytes written, kCodecInvalid or kCodecOverflow. As with decode, nothing is written
+// past dst[cap - 1], and a terminator or a failed text's first bytes may be written before it.
 int32_t encode(CFStringEncoding encoding, const UniChar* src, int32_t n, char* dst, int32_t cap);
 
 // The system encoding as read from the environment (LC_ALL, LC_CTYPE, LANG).

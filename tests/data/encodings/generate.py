@@ -13,6 +13,11 @@ maps 0xDB to U+20AC EURO SIGN and has no currency sign at all. Where the codec s
 old entry it is corrected below (the 3.11 release used for the committed tables already has
 the euro sign); every other entry is taken from the codec unchanged.
 
+  shift_jis.txt           each byte sequence of one or two bytes that the 'shift_jis' codec
+                          decodes to one character, with that character; then, marked "=",
+                          the characters that it encodes without decoding back to them. Every
+                          other character of the Basic Multilingual Plane has no Shift-JIS form.
+
 Run once from this folder: python3 generate.py
 """
 
@@ -28,6 +33,34 @@ def mac_roman_table():
         table[byte] = code
     assert len(set(table.values())) == 256
     return table
+
+
+def shift_jis_tables():
+    decoded = {}
+    for first in range(256):
+        for tail in [b""] + [bytes([b]) for b in range(256)] if first >= 0x80 else [b""]:
+            seq = bytes([first]) + tail
+            try:
+                text = seq.decode("shift_jis")
+            except UnicodeDecodeError:
+                continue
+            if len(text) == 1:
+                decoded[seq] = ord(text)
+    back = {code: seq for seq, code in decoded.items()}
+    assert len(back) == len(decoded), "two sequences decode to one character"
+    encode_only = {}
+    for code in range(0x10000):
+        if 0xD800 <= code < 0xE000:
+            continue
+        try:
+            seq = chr(code).encode("shift_jis")
+        except UnicodeEncodeError:
+            assert code not in back
+            continue
+        if back.get(code) != seq:
+            assert code not in back, "a character encodes other than it decodes"
+            encode_only[code] = seq
+    return decoded, encode_only
 
 
 def main():
@@ -49,6 +82,15 @@ def main():
                 continue
             mac = from_unicode.get(code)
             out.write("%02X %s\n" % (byte, "-" if mac is None else "%02X" % mac))
+
+    decoded, encode_only = shift_jis_tables()
+    with open("shift_jis.txt", "w") as out:
+        out.write("# Shift-JIS bytes, Unicode code point\n")
+        for seq in sorted(decoded, key=lambda b: (len(b), b)):
+            out.write("%s %04X\n" % (seq.hex().upper(), decoded[seq]))
+        out.write("# = Unicode code point, the Shift-JIS bytes it encodes to (decoding differs)\n")
+        for code in sorted(encode_only):
+            out.write("= %04X %s\n" % (code, encode_only[code].hex().upper()))
 
 
 if __name__ == "__main__":
