@@ -19,12 +19,6 @@ namespace {
 const char* const kNames[] = {"a",     "b",    "c",     "v",    "item", "cfg", "red",
                               "green", "blue", "color", "data", "path", "x"};
 
-bool oneOf(OSErr code, std::initializer_list<OSErr> codes) {
-  for (OSErr c : codes)
-    if (code == c) return true;
-  return false;
-}
-
 // The text a reader gave into a room of `size` bytes, checked against the whole text: the same
 // when it fits, else a prefix of it.
 void checkCut(const Room<char>& room, const std::string& whole) {
@@ -39,7 +33,7 @@ void checkCut(const Room<char>& room, const std::string& whole) {
 void readNode(KivXML& doc, _xmlNode* node, size_t size) {
   Room<char> whole(1 << 16);
   OSErr code = doc.ReadNodeStringValue(node, whole.data(), whole.size());
-  FUZZ_CHECK(oneOf(code, {0, -5}));
+  FUZZ_CHECK(kivfuzz::oneOf(code, {0, -5}));
   const std::string text = whole.cString();
   Room<char> cut(size);
   FUZZ_CHECK(doc.ReadNodeStringValue(node, cut.data(), size) == code);
@@ -47,25 +41,26 @@ void readNode(KivXML& doc, _xmlNode* node, size_t size) {
 
   Room<char> path(size);
   code = doc.ReadNodePath(node, path.data(), size);
-  FUZZ_CHECK(oneOf(code, {0, -5}));
+  FUZZ_CHECK(kivfuzz::oneOf(code, {0, -5}));
   if (code == 0 && size > 0) FUZZ_CHECK(path.cString().size() <= 299);
 
   Room<char> attr(size);
-  FUZZ_CHECK(oneOf(doc.ReadNodeAttributeStringValue(node, "id", attr.data(), size), {0, -1, -5}));
+  FUZZ_CHECK(
+      kivfuzz::oneOf(doc.ReadNodeAttributeStringValue(node, "id", attr.data(), size), {0, -1, -5}));
   if (size > 0) attr.cString();
 
   Room<unsigned char> pstr(256);
-  FUZZ_CHECK(oneOf(doc.ReadNodeMacRomanString(node, pstr.data(), false), {0, -5}));
+  FUZZ_CHECK(kivfuzz::oneOf(doc.ReadNodeMacRomanString(node, pstr.data(), false), {0, -5}));
   short s = 7;
   unsigned short u = 7;
   int l = 7;
   unsigned char c = 7;
   double d = 7;
-  FUZZ_CHECK(oneOf(doc.ReadNodeShort(node, s), {0, -5}));
-  FUZZ_CHECK(oneOf(doc.ReadNodeUInt16(node, u), {0, -5}));
-  FUZZ_CHECK(oneOf(doc.ReadNodeLong(node, l), {0, -5}));
-  FUZZ_CHECK(oneOf(doc.ReadNodeUChar(node, c), {0, -5}));
-  FUZZ_CHECK(oneOf(doc.ReadNodeDouble(node, d), {0, -5}));
+  FUZZ_CHECK(kivfuzz::oneOf(doc.ReadNodeShort(node, s), {0, -5}));
+  FUZZ_CHECK(kivfuzz::oneOf(doc.ReadNodeUInt16(node, u), {0, -5}));
+  FUZZ_CHECK(kivfuzz::oneOf(doc.ReadNodeLong(node, l), {0, -5}));
+  FUZZ_CHECK(kivfuzz::oneOf(doc.ReadNodeUChar(node, c), {0, -5}));
+  FUZZ_CHECK(kivfuzz::oneOf(doc.ReadNodeDouble(node, d), {0, -5}));
   // The short and the byte are the low bits of the same decimal number.
   if (node != nullptr) FUZZ_CHECK(s == static_cast<short>(l) && c == static_cast<unsigned char>(l));
   IsThisNodeASection(node);
@@ -74,7 +69,7 @@ void readNode(KivXML& doc, _xmlNode* node, size_t size) {
 void readByName(KivXML& doc, const char* name, size_t size) {
   Room<char> whole(1 << 16);
   const OSErr code = doc.ReadNodeString(name, whole.data(), whole.size());
-  FUZZ_CHECK(oneOf(code, {0, -5}));
+  FUZZ_CHECK(kivfuzz::oneOf(code, {0, -5}));
   const std::string text = whole.cString();
   Room<char> cut(size);
   FUZZ_CHECK(doc.ReadNodeString(name, cut.data(), size) == code);
@@ -101,7 +96,7 @@ void readByName(KivXML& doc, const char* name, size_t size) {
   FUZZ_CHECK(doc.ReadNodeShort(name, s) == code);
   FUZZ_CHECK(doc.ReadNodeLong(name, l) == code);
   FUZZ_CHECK(doc.ReadNodeDouble(name, d) == code);
-  FUZZ_CHECK(oneOf(doc.ReadRGBColor(name, rgb), {0, -5}));
+  FUZZ_CHECK(kivfuzz::oneOf(doc.ReadRGBColor(name, rgb), {0, -5}));
   _xmlNode* found = doc.FindNode(nullptr, name);
   FUZZ_CHECK((found != nullptr) == (code == 0));
   if (found != nullptr) {
@@ -121,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   KivXML doc;
   const OSErr opened = doc.OpenDoc(path.c_str());
-  FUZZ_CHECK(oneOf(opened, {0, 2, -4}));
+  FUZZ_CHECK(kivfuzz::oneOf(opened, {0, 2, -4}));
   FUZZ_CHECK((opened == 0) == (doc.rootNode != nullptr));
   if (opened != 0) {
     // Without a document every reader answers -3 and leaves an empty text.

@@ -38,12 +38,6 @@ struct Element {
 const char* const kNames[] = {"a", "b",  "item", "x-y", "_n",    "e.1", "\xC3\xA9t\xC3\xA9",
                               "",  "1a", "a b",  "<",   "a\x01", "red"};
 
-bool oneOf(OSErr code, std::initializer_list<OSErr> codes) {
-  for (OSErr c : codes)
-    if (code == c) return true;
-  return false;
-}
-
 // Mac Roman text in UTF-8, as the converting writers store it.
 std::string romanToUtf8(const std::string& roman) {
   CFStringRef s =
@@ -126,7 +120,7 @@ public:
     }
     root_.name = in_.PickValueInArray({"root", "cfg", "r"});
     const OSErr created = doc_.CreateDoc(path.c_str(), root_.name.c_str(), in_.ConsumeBool());
-    FUZZ_CHECK(oneOf(created, {0, -7, -8}));
+    FUZZ_CHECK(kivfuzz::oneOf(created, {0, -7, -8}));
     if (created != 0) return;
     open_.push_back(&root_);
     for (int calls = 0; calls < 64 && in_.remaining_bytes() > 0; ++calls)
@@ -275,8 +269,8 @@ private:
     }
   }
 
-  OSErr check(OSErr code, std::initializer_list<OSErr> codes) {
-    FUZZ_CHECK(oneOf(code, codes));
+  OSErr check(OSErr code, std::initializer_list<int> codes) {
+    FUZZ_CHECK(kivfuzz::oneOf(code, codes));
     return code;
   }
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <system_error>
 #include <unistd.h>
@@ -24,6 +25,13 @@ namespace kivfuzz {
   do {                                                                                             \
     if (!(condition)) ::kivfuzz::fail(#condition, __FILE__, __LINE__);                             \
   } while (0)
+
+// Whether a result code is one of a call's documented codes.
+inline bool oneOf(int code, std::initializer_list<int> codes) {
+  for (int c : codes)
+    if (code == c) return true;
+  return false;
+}
 
 // A heap block of exactly `room` elements, filled with a marker: the address sanitizer reports
 // any write or read past it. A room of 0 is a block of 0 bytes, which no access may touch.
