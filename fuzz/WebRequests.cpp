@@ -13,8 +13,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -184,10 +186,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(capacity > 0 && isWebScheme(sent));
   const auto requests = proxy.requests();
   FUZZ_CHECK(!requests.empty());
-  for (const std::string& request : requests) {
-    const std::string t = target(request);
-    FUZZ_CHECK(isUrlText(t) && t.find('+') == std::string::npos);
-  }
+  // The caller's plus signs reach the server escaped; a redirect goes where the server said.
+  FUZZ_CHECK(target(requests.front()).find('+') == std::string::npos);
+  for (const std::string& request : requests)
+    FUZZ_CHECK(isUrlText(target(request)));
   if (mode == 2) {
     // The body went out whole with the first request, announced by its length.
     const std::string& request = requests.front();
@@ -197,6 +199,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                request.compare(request.size() - rest.size(), rest.size(), rest) == 0);
   }
   const std::string answer = requests.size() == 1 && first != Proxy::ok(body) ? "" : body;
-  FUZZ_CHECK(result.cString() == answer.substr(0, static_cast<size_t>(capacity) - 1));
+  // The answer's bytes as they came (zero bytes too), cut to the room, then a zero byte.
+  const size_t n = std::min(answer.size(), static_cast<size_t>(capacity) - 1);
+  FUZZ_CHECK(std::memcmp(result.data(), answer.data(), n) == 0 && result[n] == '\0');
   return 0;
 }

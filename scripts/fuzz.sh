@@ -75,7 +75,15 @@ for t in "${targets[@]}"; do
     "${cov:-0}" "$size" "$found")
   summary+=("$line")
   if [ "$found" -gt 0 ]; then
-    find "$findings" -type f -newer "$work.start" | sed 's/^/    /'
+    # One line per kind of finding (the broken check or the sanitizer's summary), with how
+    # many inputs showed it and one of them.
+    find "$findings" -type f -newer "$work.start" | head -200 | while read -r input; do
+      kind=$(timeout 60 "$program" "$input" 2>&1 |
+        grep -m1 -E 'FUZZ CHECK FAILED|SUMMARY: |ERROR: libFuzzer: (timeout|out-of-memory)' || true)
+      printf '%s\t%s\n' "${kind:-no longer fails}" "$input"
+    done | sort | awk -F'\t' '{ n[$1]++; e[$1] = $2 } END { for (k in n) printf "    %d x %s\n      e.g. %s\n", n[k], k, e[k] }' \
+      > "$work.kinds"
+    summary+=("$(cat "$work.kinds")")
   fi
 done
 
