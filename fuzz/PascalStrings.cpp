@@ -1,100 +1,97 @@
-// Drives the Pascal and C string primitives with arbitrary bytes and field sizes, and checks that
-// no result is longer than 255 bytes and nothing is written past the room each call promises.
+// The Pascal and C string primitives with arbitrary bytes and field sizes. Each destination is a
+// heap block of exactly the room the call promises to write, so that a write past it is caught;
+// no result is longer than 255 bytes, and the results agree with their sources.
 #include <KIVStr.h>
 
-#include <cstddef>
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include "FuzzSupport.h"
+
+using kivfuzz::Room;
 
 namespace {
 
-constexpr int kGuard = 16;
-constexpr unsigned char kFill = 0xA5;
-
-struct Buffer {
-  unsigned char bytes[256 + kGuard];
-  Buffer() { std::memset(bytes, kFill, sizeof bytes); }
-  // Aborts (a finding) when a byte from `room` on was written.
-  void check(int room) const {
-    for (int i = room; i < 256 + kGuard; ++i)
-      if (bytes[i] != kFill) std::abort();
-  }
-};
-
-void require(bool ok) {
-  if (!ok) std::abort();
+std::string textOf(const unsigned char* p) {
+  return std::string(reinterpret_cast<const char*>(p + 1), p[0]);
 }
+
+// The room of a justified field of `total` characters: the empty string below 0, 255 at most.
+size_t fieldRoom(int total) { return total < 0 ? 1 : total > 255 ? 256 : total + 1; }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 6) return 0;
-  short width = static_cast<short>(data[0] | (data[1] << 8));
-  short gap = static_cast<short>(data[2] | (data[3] << 8));
-  short align = static_cast<short>(static_cast<int8_t>(data[4]));
-  data += 5;
-  size -= 5;
-
-  // Two Pascal strings cut from the rest of the input, and the rest as a C string.
-  size_t half = size / 2;
-  unsigned char a[256], b[256];
-  a[0] = static_cast<unsigned char>(half > 255 ? 255 : half);
-  std::memcpy(a + 1, data, a[0]);
-  size_t restSize = size - half;
-  b[0] = static_cast<unsigned char>(restSize > 255 ? 255 : restSize);
-  std::memcpy(b + 1, data + half, b[0]);
-  char* c = static_cast<char*>(std::malloc(size + 1));
-  std::memcpy(c, data, size);
-  c[size] = '\0';
+  FuzzedDataProvider input(data, size);
+  const short width = input.ConsumeIntegral<short>();
+  const short gap = input.ConsumeIntegral<short>();
+  const short align = input.ConsumeIntegral<int8_t>();
+  const auto a = kivfuzz::pascal(input.ConsumeRandomLengthString(300));
+  const auto b = kivfuzz::pascal(input.ConsumeRandomLengthString(300));
+  const std::string c = input.ConsumeRemainingBytesAsString().c_str();
+  const size_t cLen = std::min<size_t>(c.size(), 255);
 
   {
-    Buffer d;
-    PPcopy(a, d.bytes);
-    d.check(a[0] + 1);
-    PPcat(d.bytes, b);
-    d.check(256);
-    require(d.bytes[0] == (a[0] + b[0] > 255 ? 255 : a[0] + b[0]));
+    Room<unsigned char> d(a[0] + 1u);
+    PPcopy(a.data(), d.data());
+    FUZZ_CHECK(textOf(d.data()) == textOf(a.data()));
+    Room<unsigned char> joined(256);
+    PPcopy(a.data(), joined.data());
+    PPcat(joined.data(), b.data());
+    FUZZ_CHECK(textOf(joined.data()) == (textOf(a.data()) + textOf(b.data())).substr(0, 255));
+    Trunc(joined.data(), gap);
+    FUZZ_CHECK(joined[0] == std::min<int>(std::max<int>(gap, 0), std::min(a[0] + b[0], 255)));
   }
   {
-    Buffer d;
-    C2PStrCopy(c, d.bytes);
-    d.check(256);
-    require(d.bytes[0] == (std::strlen(c) > 255 ? 255 : std::strlen(c)));
-    Buffer e;
-    P2CStrCopy(d.bytes, reinterpret_cast<char*>(e.bytes));
-    e.check(d.bytes[0] + 1);
+    Room<unsigned char> p(cLen + 1);
+    C2PStrCopy(c.c_str(), p.data());
+    FUZZ_CHECK(textOf(p.data()) == c.substr(0, 255));
+    Room<char> back(p[0] + 1u);
+    P2CStrCopy(p.data(), back.data());
+    FUZZ_CHECK(back.cString() == c.substr(0, 255));
+    // The same in place: n + 1 bytes written into the string's own buffer.
+    Room<char> s(c.size() + 1);
+    std::memcpy(s.data(), c.c_str(), c.size() + 1);
+    C2pstr(s.data());
+    FUZZ_CHECK(textOf(reinterpret_cast<unsigned char*>(s.data())) == c.substr(0, 255));
+    P2cstr(reinterpret_cast<unsigned char*>(s.data()));
+    FUZZ_CHECK(std::string(s.data(), cLen) == c.substr(0, 255));
   }
   {
-    int total = width + gap;
-    int room = total < 0 ? 1 : total > 255 ? 256 : total + 1;
-    Buffer d;
-    JSTstr(a, d.bytes, width, gap);
-    d.check(room);
-    require(d.bytes[0] == room - 1);
+    const int total = width + gap;
+    Room<unsigned char> d(fieldRoom(total));
+    JSTstr(a.data(), d.data(), width, gap);
+    FUZZ_CHECK(d[0] == d.size() - 1);
+    // The text, cut or padded to the width, then blanks.
+    const std::string field = textOf(a.data()).substr(0, std::max<int>(width, 0)) +
+                              std::string(static_cast<size_t>(std::max(0, total)), ' ');
+    FUZZ_CHECK(textOf(d.data()) == field.substr(0, d[0]));
 
-    int value = static_cast<int>(a[0] | (b[0] << 8)) * (align % 2 ? -1 : 1);
-    char digits[16];
-    int n = std::snprintf(digits, sizeof digits, "%d", value);
-    int w = width > n ? width : n;
-    int total2 = w + gap;
-    int room2 = total2 < 0 ? 1 : total2 > 255 ? 256 : total2 + 1;
-    Buffer e;
-    JSTlong(value, e.bytes, width, gap, align);
-    e.check(room2);
-    require(e.bytes[0] == room2 - 1);
+    const int value = (a[0] | (b[0] << 8)) * (align % 2 ? -1 : 1);
+    const std::string digits = std::to_string(value);
+    const int w = std::max<int>(width, static_cast<int>(digits.size()));
+    Room<unsigned char> e(fieldRoom(w + gap));
+    JSTlong(value, e.data(), width, gap, align);
+    FUZZ_CHECK(e[0] == e.size() - 1);
+    const std::string number = textOf(e.data());
+    if (number.size() >= static_cast<size_t>(w))
+      FUZZ_CHECK(number.find(digits) != std::string::npos);
   }
   {
-    Buffer d;
-    PPcopy(a, d.bytes);
-    Trunc(d.bytes, gap);
-    require(d.bytes[0] <= a[0]);
-    EndsBy(a, b);
-    StrBeginBy(a, b);
-    size_t len = std::strlen(c);
-    EndsBy(c, c + (len > 3 ? len - 3 : 0));
+    // Compared as C strings (up to a zero byte), and never when s is the shorter.
+    auto s = a, suffix = b;
+    const std::string st = textOf(s.data()).c_str(), su = textOf(suffix.data()).c_str();
+    const size_t at = st.find(su);
+    FUZZ_CHECK(EndsBy(s.data(), suffix.data()) ==
+               (s[0] >= suffix[0] && at != std::string::npos && at + su.size() == st.size()));
+    StrBeginBy(a.data(), b.data());
+    std::string cs = c;
+    EndsBy(cs.data(), cs.data() + (cs.size() > 3 ? cs.size() - 3 : 0));
   }
-  std::free(c);
   return 0;
 }

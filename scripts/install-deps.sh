@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev libqt6opengl6-dev qt6-tools-dev qt6-tools-dev-tools qt6-qpa-plugins libgl-dev
   gettext
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev llvm
   attr shared-mime-info desktop-file-utils openssl
   doxygen perl dpkg-dev file lintian appstream
 )

@@ -88,35 +88,42 @@ std::string bundleInfoPlistPath(const std::string& bundlePath) {
   return (fs::path(bundlePath) / "Contents" / "Info.plist").string();
 }
 
-std::optional<std::string> plistStringValue(const std::string& plistPath, const std::string& key) {
+std::optional<std::vector<PlistEntry>> plistEntries(const std::string& plistPath) {
   // No network access, no error output: a broken file simply has no values.
   xmlDocPtr doc = xmlReadFile(plistPath.c_str(), nullptr,
                               XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
   if (!doc) return std::nullopt;
-  std::optional<std::string> result;
+  std::optional<std::vector<PlistEntry>> entries;
   const xmlNode* root = xmlDocGetRootElement(doc);
   const xmlNode* dict = isElement(root, "plist") ? firstElement(root) : root;
   if (isElement(dict, "dict")) {
+    entries.emplace();
     for (const xmlNode* k = firstElement(dict); k; k = nextElement(k)) {
       if (!isElement(k, "key")) continue;
       const xmlNode* value = nextElement(k);
-      if (textOf(k) != key) {
-        k = value; // skip the value so that a value is never read as a key
-        if (!k) break;
-        continue;
-      }
+      PlistEntry entry{textOf(k), std::nullopt};
       if (isElement(value, "string") || isElement(value, "integer") || isElement(value, "real") ||
           isElement(value, "date"))
-        result = textOf(value);
+        entry.text = textOf(value);
       else if (isElement(value, "true"))
-        result = "true";
+        entry.text = "true";
       else if (isElement(value, "false"))
-        result = "false";
-      break;
+        entry.text = "false";
+      entries->push_back(std::move(entry));
+      k = value; // the value is never read as a key
+      if (!k) break;
     }
   }
   xmlFreeDoc(doc);
-  return result;
+  return entries;
+}
+
+std::optional<std::string> plistStringValue(const std::string& plistPath, const std::string& key) {
+  const auto entries = plistEntries(plistPath);
+  if (!entries) return std::nullopt;
+  for (const PlistEntry& e : *entries)
+    if (e.key == key) return e.text;
+  return std::nullopt;
 }
 
 std::optional<std::string> bundleInfoValue(const std::string& bundlePath, const std::string& key) {

@@ -4,12 +4,10 @@
 #include "platform/bundle/Bundle.h"
 #include "platform/string/CFObject.h"
 
-#include <libxml/parser.h>
-#include <libxml/tree.h>
-
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -38,58 +36,28 @@ struct __CFBundle : kiv::platform::CFObject {
 
 namespace {
 
-bool isElement(const xmlNode* n, const char* name) {
-  return n && n->type == XML_ELEMENT_NODE && std::strcmp((const char*)n->name, name) == 0;
-}
-
-const xmlNode* elementFrom(const xmlNode* n) {
-  for (; n; n = n->next)
-    if (n->type == XML_ELEMENT_NODE) return n;
-  return nullptr;
-}
-
-CFStringRef textOf(const xmlNode* n) {
-  xmlChar* s = xmlNodeGetContent(n);
-  CFStringRef text =
-      CFStringCreateWithCString(nullptr, s ? (const char*)s : "", kCFStringEncodingUTF8);
-  xmlFree(s);
-  return text;
+CFStringRef utf8String(const std::string& text) {
+  return CFStringCreateWithCString(nullptr, text.c_str(), kCFStringEncodingUTF8);
 }
 
 // The top-level dictionary of a property list file: each key with a text value (strings,
-// numbers, dates, booleans). Arrays and nested dictionaries are passed over.
+// numbers, dates, booleans), read as the key look-ups of Bundle.h read it, so that both agree on
+// every file. A key's first entry decides: one whose value has no text is absent.
 CFDictionaryRef readPlistDictionary(const std::string& file) {
-  xmlDocPtr doc =
-      xmlReadFile(file.c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-  if (!doc) return nullptr;
-  const xmlNode* root = xmlDocGetRootElement(doc);
-  const xmlNode* dict = isElement(root, "plist") ? elementFrom(root->children) : root;
-  __CFDictionary* out = nullptr;
-  if (isElement(dict, "dict")) {
-    out = new __CFDictionary;
-    for (const xmlNode* k = elementFrom(dict->children); k;) {
-      const xmlNode* value = elementFrom(k->next);
-      if (isElement(k, "key") && value) {
-        CFStringRef text = nullptr;
-        if (isElement(value, "string") || isElement(value, "integer") || isElement(value, "real") ||
-            isElement(value, "date"))
-          text = textOf(value);
-        else if (isElement(value, "true") || isElement(value, "false"))
-          text =
-              CFStringCreateWithCString(nullptr, (const char*)value->name, kCFStringEncodingUTF8);
-        CFStringRef key = text ? textOf(k) : nullptr;
-        if (key && text)
-          out->entries.emplace_back(key, text);
-        else {
-          CFRelease(key);
-          CFRelease(text);
-        }
-      }
-      // A value is never read as a key: step past the pair.
-      k = value ? elementFrom(value->next) : nullptr;
+  const auto entries = kiv::platform::plistEntries(file);
+  if (!entries) return nullptr;
+  __CFDictionary* out = new __CFDictionary;
+  std::set<std::string> seen;
+  for (const auto& e : *entries) {
+    if (!seen.insert(e.key).second || !e.text) continue;
+    CFStringRef key = utf8String(e.key), text = utf8String(*e.text);
+    if (key && text)
+      out->entries.emplace_back(key, text);
+    else {
+      CFRelease(key);
+      CFRelease(text);
     }
   }
-  xmlFreeDoc(doc);
   return out;
 }
 
