@@ -1,8 +1,8 @@
 #include "AppDelegate.h"
 
 // The application loop creates this delegate; registering it here keeps main a single call.
-[[maybe_unused]] static const bool registered = kiv::platform::registerApplicationDelegate(
-    []() -> NSApplicationDelegate* { return new AppDelegate(); });
+[[maybe_unused]] static const bool registered =
+    KivRegisterApplicationDelegate([]() -> NSApplicationDelegate* { return new AppDelegate(); });
 
 // Releases nothing: the window belongs to the application loop.
 AppDelegate::~AppDelegate() = default;

@@ -2,7 +2,7 @@
 // main window and lets the application quit when that window closes.
 #pragma once
 
-#include "platform/frame/ApplicationFrame.h"
+#include <KivApplication.h>
 
 #include <atomic>
 

@@ -1,3 +1,3 @@
-#include "platform/frame/ApplicationFrame.h"
+#include <KivApplication.h>
 
 int main(int argc, char* argv[]) { return NSApplicationMain(argc, argv); }

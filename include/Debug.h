@@ -1,4 +1,6 @@
-// Module header Debug. Compiles as C++11.
+// Module header Debug: the diagnostics log under its second module name. Programs include the
+// log as KivDebug.h or as Debug.h, so both headers exist and give the same declarations, from
+// detail/DiagnosticsLog.h. Compiles as C++11.
 #ifndef KIV_DEBUG_H
 #define KIV_DEBUG_H
 

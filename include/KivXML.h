@@ -1,4 +1,5 @@
-// Module header KivXML: the XML document class. Compiles as C++11.
+// Module header KivXML: the XML document class KivXML, its result codes, and the lenient Base64
+// decoder of the values it stores (decode_base64). Compiles as C++11.
 //
 // A KivXML object reads a file parsed whole into a tree (OpenDoc, FindNode, the ReadNode...
 // members) and writes a new file element by element through a streaming writer. Both may be
@@ -8,7 +9,8 @@
 // Node handles are libxml2 node pointers into the object's document; they stay valid until
 // CloseDoc, destruction, or the deletion of the node.
 //
-// Result codes (16-bit, 0 for success) of the reading side:
+// Result codes (16-bit, 0 for success; the kKivXML... constants below name them) of the reading
+// side:
 //    1  OpenDoc: the file cannot be examined (it does not exist)
 //    2  OpenDoc: the parser fails on the file
 //   -1  OpenDoc: the file reference does not resolve to a path;
@@ -41,6 +43,7 @@
 #include <stddef.h>
 
 #include "detail/Base64.h"
+#include "detail/Export.h"
 #include "detail/MacTypes.h"
 
 struct _xmlNode;
@@ -48,9 +51,32 @@ struct _xmlDoc;
 struct _xmlTextWriter;
 struct FSRef;
 
+// The result codes of KivXML, by name; each member lists those it returns.
+enum {
+  // Reading.
+  kKivXMLFileNotFound = 1,   // OpenDoc: the file cannot be examined (it does not exist)
+  kKivXMLNotParsed = 2,      // OpenDoc: the file cannot be read or is not well-formed XML
+  kKivXMLNoPath = -1,        // OpenDoc: the file reference does not resolve to a path
+  kKivXMLNoAttribute = -1,   // ReadNodeAttributeStringValue: the attribute is absent
+  kKivXMLNoDocument = -3,    // the readers: no document open
+  kKivXMLNoRootElement = -4, // OpenDoc: the document has no root element
+  kKivXMLNoElement = -5,     // the readers: no element of that name, or no node given
+  // Writing.
+  kKivXMLNoFolderPath = -6,      // CreateDoc: the folder reference does not resolve to a path
+  kKivXMLCannotCreate = -7,      // CreateDoc: the writer cannot be created
+  kKivXMLWriteFailed = -8,       // no writer, the writer reported an error, or a text refused
+  kKivXMLFormatRefused = -9,     // AddNodeFormat: the formatted text is empty or too long
+  kKivXMLStartFailed = -10,      // StartSection, StartElement: starting the element fails
+  kKivXMLEndFailed = -11,        // EndSection, EndElement: ending fails, or the root is open
+  kKivXMLNoWriterToImport = -12, // _ImportTree: no writer
+  kKivXMLFolderNotFound = -14,   // CreateDoc: the standard folder is not found
+  kKivXMLAttributeFailed = -15,  // AddSectionAttribute...: writing the attribute fails
+  kKivXMLTextFailed = 16         // AddElementTextFormat: writing the text fails
+};
+
 // An XML document: a file parsed whole for reading, a new file written element by element, or
 // both at once. The result codes of reading are listed with KivXML.h.
-class KivXML {
+class KIV_API KivXML {
 public:
   _xmlDoc* xmldoc;        // the parsed document, owned; NULL when none is open
   _xmlNode* rootNode;     // its root element; NULL when no document is open
@@ -175,7 +201,7 @@ public:
   // and the reason. The folder must be writable; a symbolic link is followed and its target
   // replaced, or created when the link dangles.
   //
-  // Result codes of the writing side:
+  // Result codes of the writing side (the kKivXML... constants name them):
   //   -6  CreateDoc: the folder reference does not resolve to a path
   //   -7  CreateDoc: the writer cannot be created (no such folder, no permission on the
   //       folder or on the file to replace, a folder at the destination, a name too long for
@@ -330,6 +356,6 @@ private:
 };
 
 // True when the node has two or more children (a section of an indented document).
-bool IsThisNodeASection(_xmlNode* node);
+KIV_API bool IsThisNodeASection(_xmlNode* node);
 
 #endif

@@ -3,6 +3,7 @@
 #ifndef KIV_DETAIL_ALERTS_H
 #define KIV_DETAIL_ALERTS_H
 
+#include "Export.h"
 // Shows alert number `alertNumber` as a modal informational alert and returns 1 when the user
 // presses the default button, 0 for the cancel button.
 //
@@ -20,10 +21,10 @@
 //
 // Without a display, or when called from a thread other than the user interface's, the texts
 // are written to the console log and the answer is 0 if the alert has a cancel button, else 1.
-short doCocoaAlert(short alertNumber, char* arg1, char* arg2, char* arg3, char* arg4,
-                   bool withCancel);
+KIV_API short doCocoaAlert(short alertNumber, char* arg1, char* arg2, char* arg3, char* arg4,
+                           bool withCancel);
 
 // Plays the system alert sound; does nothing without a display.
-void KivSysBeep();
+KIV_API void KivSysBeep();
 
 #endif

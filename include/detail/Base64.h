@@ -3,6 +3,7 @@
 #ifndef KIV_DETAIL_BASE64_H
 #define KIV_DETAIL_BASE64_H
 
+#include "Export.h"
 #include <string>
 
 // Decodes Base64 text with the standard alphabet and the pad character "=". Never fails:
@@ -14,6 +15,6 @@
 //   final character give 1 byte (the position past the end reads as a byte outside the alphabet);
 // - nothing is skipped, line breaks included.
 // The result is never longer than the input; any byte value, zero included, passes through.
-std::string decode_base64(std::string encoded);
+KIV_API std::string decode_base64(std::string encoded);
 
 #endif

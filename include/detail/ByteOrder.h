@@ -3,27 +3,28 @@
 #ifndef KIV_DETAIL_BYTEORDER_H
 #define KIV_DETAIL_BYTEORDER_H
 
+#include "Export.h"
 // 1: little-endian, the host's order.
-int GetHostByteOrder();
+KIV_API int GetHostByteOrder();
 
 // The value unchanged when order is 1 (the host's order), otherwise with its bytes reversed.
-unsigned short SwapToHost(unsigned short value, char order);
-short SwapToHost(short value, char order);
-int SwapToHost(int value, char order);
-unsigned int SwapToHost(unsigned int value, char order);
-double SwapToHost(double value, char order);
+KIV_API unsigned short SwapToHost(unsigned short value, char order);
+KIV_API short SwapToHost(short value, char order);
+KIV_API int SwapToHost(int value, char order);
+KIV_API unsigned int SwapToHost(unsigned int value, char order);
+KIV_API double SwapToHost(double value, char order);
 
 // The value with its bytes reversed, whatever the host.
-unsigned short AlwaysSwapByte(unsigned short value);
-short AlwaysSwapByte(short value);
-int AlwaysSwapByte(int value);
-unsigned int AlwaysSwapByte(unsigned int value);
-double AlwaysSwapByte(double value);
+KIV_API unsigned short AlwaysSwapByte(unsigned short value);
+KIV_API short AlwaysSwapByte(short value);
+KIV_API int AlwaysSwapByte(int value);
+KIV_API unsigned int AlwaysSwapByte(unsigned int value);
+KIV_API double AlwaysSwapByte(double value);
 
 // Between big-endian storage and the little-endian host: always the reversal.
-short IntelSwapByte(short value);
-int IntelSwapByte(int value);
-unsigned int IntelSwapByte(unsigned int value);
-double IntelSwapByte(double value);
+KIV_API short IntelSwapByte(short value);
+KIV_API int IntelSwapByte(int value);
+KIV_API unsigned int IntelSwapByte(unsigned int value);
+KIV_API double IntelSwapByte(double value);
 
 #endif

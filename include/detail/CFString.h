@@ -9,6 +9,7 @@
 #ifndef KIV_DETAIL_CFSTRING_H
 #define KIV_DETAIL_CFSTRING_H
 
+#include "Export.h"
 #include "MacTypes.h"
 
 // Any object of the service, for CFRetain and CFRelease.
@@ -107,91 +108,95 @@ enum { kCFStringEncodingInvalidId = 0xFFFFFFFFu };
 // Objects.
 
 // Adds a reference to the object and returns it; a null object is returned as it is.
-CFTypeRef CFRetain(CFTypeRef object);
+KIV_API CFTypeRef CFRetain(CFTypeRef object);
 // Gives up a reference: the object is released with its last reference. A null object does
 // nothing.
-void CFRelease(CFTypeRef object);
+KIV_API void CFRelease(CFTypeRef object);
 
 // Creation. The allocator argument is ignored; capacities are hints.
 
 // A new empty string that can be changed; maxLength is a hint, not a limit.
-CFMutableStringRef CFStringCreateMutable(CFAllocatorRef alloc, CFIndex maxLength);
+KIV_API CFMutableStringRef CFStringCreateMutable(CFAllocatorRef alloc, CFIndex maxLength);
 // A new string that can be changed, holding the units of `string` (empty for a null string).
-CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef alloc, CFIndex maxLength,
-                                             CFStringRef string);
+KIV_API CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef alloc, CFIndex maxLength,
+                                                     CFStringRef string);
 // A new string of numChars UTF-16 units, taken unchanged; null for a negative count or null
 // units.
-CFStringRef CFStringCreateWithCharacters(CFAllocatorRef alloc, const UniChar* chars,
-                                         CFIndex numChars);
+KIV_API CFStringRef CFStringCreateWithCharacters(CFAllocatorRef alloc, const UniChar* chars,
+                                                 CFIndex numChars);
 // A new string decoded from the text of a Pascal string; null when it does not decode, for an
 // unknown encoding or a null string.
-CFStringRef CFStringCreateWithPascalString(CFAllocatorRef alloc, ConstStr255Param pStr,
-                                           CFStringEncoding encoding);
+KIV_API CFStringRef CFStringCreateWithPascalString(CFAllocatorRef alloc, ConstStr255Param pStr,
+                                                   CFStringEncoding encoding);
 // A new string decoded from a C string up to its terminator; null as above.
-CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, const char* cStr,
-                                      CFStringEncoding encoding);
+KIV_API CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, const char* cStr,
+                                              CFStringEncoding encoding);
 // A new string decoded from numBytes bytes; null as above.
 // No byte-order mark handling: isExternalRepresentation is ignored.
-CFStringRef CFStringCreateWithBytes(CFAllocatorRef alloc, const UInt8* bytes, CFIndex numBytes,
-                                    CFStringEncoding encoding, Boolean isExternalRepresentation);
+KIV_API CFStringRef CFStringCreateWithBytes(CFAllocatorRef alloc, const UInt8* bytes,
+                                            CFIndex numBytes, CFStringEncoding encoding,
+                                            Boolean isExternalRepresentation);
 // A string that will not change holding the same text: the string itself, retained, when it
 // cannot change, else a new one. Null for a null string.
-CFStringRef CFStringCreateCopy(CFAllocatorRef alloc, CFStringRef string);
+KIV_API CFStringRef CFStringCreateCopy(CFAllocatorRef alloc, CFStringRef string);
 
 // Reading.
 
 // The number of UTF-16 units.
-CFIndex CFStringGetLength(CFStringRef string);
+KIV_API CFIndex CFStringGetLength(CFStringRef string);
 // The unit at `index`; 0 for a position outside the text.
-UniChar CFStringGetCharacterAtIndex(CFStringRef string, CFIndex index);
+KIV_API UniChar CFStringGetCharacterAtIndex(CFStringRef string, CFIndex index);
 // Copies the units of range into buffer; a range outside the text copies nothing.
-void CFStringGetCharacters(CFStringRef string, CFRange range, UniChar* buffer);
+KIV_API void CFStringGetCharacters(CFStringRef string, CFRange range, UniChar* buffer);
 // The text and its terminator encoded into bufferSize bytes.
 // False, with the empty string in the buffer, when it does not fit or does not encode.
-Boolean CFStringGetCString(CFStringRef string, char* buffer, CFIndex bufferSize,
-                           CFStringEncoding encoding);
+KIV_API Boolean CFStringGetCString(CFStringRef string, char* buffer, CFIndex bufferSize,
+                                   CFStringEncoding encoding);
 // The length byte and the text encoded into bufferSize bytes (at most 255 text bytes).
 // False, with the empty string in the buffer, when it does not fit or does not encode.
-Boolean CFStringGetPascalString(CFStringRef string, StringPtr buffer, CFIndex bufferSize,
-                                CFStringEncoding encoding);
+KIV_API Boolean CFStringGetPascalString(CFStringRef string, StringPtr buffer, CFIndex bufferSize,
+                                        CFStringEncoding encoding);
 // The object's storage lent as a C string when no conversion is needed; the storage is
 // UTF-16, so this always answers null and callers fall back to CFStringGetCString.
-const char* CFStringGetCStringPtr(CFStringRef string, CFStringEncoding encoding);
+KIV_API const char* CFStringGetCStringPtr(CFStringRef string, CFStringEncoding encoding);
 // Encodes whole characters of range until maxBufLen bytes are used (a null buffer only
 // measures). With lossByte 0, encoding stops at the first character without a form in the
 // encoding; another lossByte is written in place of such a character. Returns the number of
 // UTF-16 units converted and sets usedBufLen (when not null) to the bytes used.
-CFIndex CFStringGetBytes(CFStringRef string, CFRange range, CFStringEncoding encoding,
-                         UInt8 lossByte, Boolean isExternalRepresentation, UInt8* buffer,
-                         CFIndex maxBufLen, CFIndex* usedBufLen);
+KIV_API CFIndex CFStringGetBytes(CFStringRef string, CFRange range, CFStringEncoding encoding,
+                                 UInt8 lossByte, Boolean isExternalRepresentation, UInt8* buffer,
+                                 CFIndex maxBufLen, CFIndex* usedBufLen);
 
 // Modification of mutable strings. Text that does not decode appends nothing.
 
 // Appends the text of `appended` (the string itself may be appended to itself).
-void CFStringAppend(CFMutableStringRef string, CFStringRef appended);
+KIV_API void CFStringAppend(CFMutableStringRef string, CFStringRef appended);
 // Appends a C string decoded in `encoding`; nothing when it does not decode.
-void CFStringAppendCString(CFMutableStringRef string, const char* cStr, CFStringEncoding encoding);
+KIV_API void CFStringAppendCString(CFMutableStringRef string, const char* cStr,
+                                   CFStringEncoding encoding);
 // Appends a Pascal string's text decoded in `encoding`; nothing when it does not decode.
-void CFStringAppendPascalString(CFMutableStringRef string, ConstStr255Param pStr,
-                                CFStringEncoding encoding);
+KIV_API void CFStringAppendPascalString(CFMutableStringRef string, ConstStr255Param pStr,
+                                        CFStringEncoding encoding);
 // Appends numChars UTF-16 units unchanged.
-void CFStringAppendCharacters(CFMutableStringRef string, const UniChar* chars, CFIndex numChars);
+KIV_API void CFStringAppendCharacters(CFMutableStringRef string, const UniChar* chars,
+                                      CFIndex numChars);
 // Removes range, clipped to the text.
-void CFStringDelete(CFMutableStringRef string, CFRange range);
+KIV_API void CFStringDelete(CFMutableStringRef string, CFRange range);
 // Locale-independent case mapping of the whole text; the locale argument is ignored.
-void CFStringUppercase(CFMutableStringRef string, CFLocaleRef locale);
-void CFStringLowercase(CFMutableStringRef string, CFLocaleRef locale);
+KIV_API void CFStringUppercase(CFMutableStringRef string, CFLocaleRef locale);
+KIV_API void CFStringLowercase(CFMutableStringRef string, CFLocaleRef locale);
 
 // Comparison of UTF-16 units; kCFCompareCaseInsensitive compares case-folded text. A null
 // string orders before any other.
-CFComparisonResult CFStringCompare(CFStringRef a, CFStringRef b, CFStringCompareFlags options);
+KIV_API CFComparisonResult CFStringCompare(CFStringRef a, CFStringRef b,
+                                           CFStringCompareFlags options);
 
 // Encodings.
 
 // The code of the character set of the process's locale as the environment sets it
 // (LC_ALL, LC_CTYPE, LANG): UTF-8 on a UTF-8 locale, ASCII in the C locale.
-CFStringEncoding CFStringGetSystemEncoding(void);
+KIV_API CFStringEncoding CFStringGetSystemEncoding(void);
 // True when the service can decode and encode text in `encoding`: the codes listed above.
-Boolean CFStringIsEncodingAvailable(CFStringEncoding encoding);
+KIV_API Boolean CFStringIsEncodingAvailable(CFStringEncoding encoding);
 
 #endif

@@ -3,6 +3,7 @@
 #ifndef KIV_DETAIL_CONSOLE_H
 #define KIV_DETAIL_CONSOLE_H
 
+#include "Export.h"
 // Writes `text` as one entry of the console log: one line on standard error,
 // "YYYY-MM-DD HH:MM:SS.mmm name[pid:tid] " followed by the text (never used as a format), and
 // the same text to the system log. A null text writes nothing.
@@ -17,8 +18,8 @@
 // - A text longer than 65536 bytes is cut to at most 65536, at a character boundary.
 // - Entries from any number of threads never mix: each line is written whole before the next
 //   one starts.
-void __SendToConsole(char* text);
+KIV_API void __SendToConsole(char* text);
 // The same for constant text, so that literals need no cast.
-void __SendToConsole(const char* text);
+KIV_API void __SendToConsole(const char* text);
 
 #endif

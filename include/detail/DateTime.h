@@ -7,15 +7,16 @@
 #ifndef KIV_DETAIL_DATETIME_H
 #define KIV_DETAIL_DATETIME_H
 
+#include "Export.h"
 #include "MacTypes.h"
 
 // The current time as 1904 time in UTC.
-void GetDateTimeN(unsigned int* now);
+KIV_API void GetDateTimeN(unsigned int* now);
 
 // The 1904 time of a UTCDateTime, both counting UTC: its whole seconds modulo 2^32 (the
 // fraction is dropped).
-unsigned int UTCDate2Seconds(UTCDateTime& date);
+KIV_API unsigned int UTCDate2Seconds(UTCDateTime& date);
 // A UTCDateTime from a 1904 time in UTC, with no fraction.
-void Seconds2UTCDate(unsigned int seconds, UTCDateTime& date);
+KIV_API void Seconds2UTCDate(unsigned int seconds, UTCDateTime& date);
 
 #endif

@@ -12,21 +12,22 @@
 #ifndef KIV_DETAIL_DATETIMETEXT_H
 #define KIV_DETAIL_DATETIMETEXT_H
 
+#include "Export.h"
 #include "MacTypes.h"
 
 // The localized date of posixTime in the system time zone: form 1 the locale's full style,
 // 2 its long style, anything else its short style; no time of day.
-void DateToCStringN(long posixTime, short form, char* dst);
+KIV_API void DateToCStringN(long posixTime, short form, char* dst);
 // The time of day of posixTime in the system time zone, "HH:mm:ss" with seconds or "HH:mm"
 // without (24-hour clock, ASCII digits whatever the locale).
-void TimeToCStringN(long posixTime, char* dst, bool withSeconds);
+KIV_API void TimeToCStringN(long posixTime, char* dst, bool withSeconds);
 
 // The current time as 1904 time in local time: POSIX time plus the system zone's current
 // offset from GMT (daylight saving included) plus 2082844800, modulo 2^32.
-void GetCarbonDateTime(unsigned int* now);
+KIV_API void GetCarbonDateTime(unsigned int* now);
 // A 1904 time in local time to POSIX time: localTime1904 - 2082844800 in unsigned 32-bit
 // arithmetic (1904 times before 1970 wrap to times after 2106), minus the system zone's
 // current offset from GMT.
-void OldDateTimeToBSDTime(unsigned int localTime1904, long* posixTime);
+KIV_API void OldDateTimeToBSDTime(unsigned int localTime1904, long* posixTime);
 
 #endif

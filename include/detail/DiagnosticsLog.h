@@ -13,6 +13,7 @@
 #define KIV_DETAIL_DIAGNOSTICSLOG_H
 
 #include "Console.h"
+#include "Export.h"
 
 // Lets the compiler check the arguments of the formatting entry points against their format.
 #if defined(__GNUC__)
@@ -24,36 +25,36 @@
 // Formats with the vsprintf rules into a 1024-byte buffer and writes the text as one console
 // entry when it is not empty. A longer text is cut to the 1023 bytes that fit (at a UTF-8
 // character boundary).
-void KivDebugAlways(char* format, ...) KIV_PRINTF_FORMAT(1, 2);
+KIV_API void KivDebugAlways(char* format, ...) KIV_PRINTF_FORMAT(1, 2);
 // The same for constant formats, so that literals need no cast.
-void KivDebugAlways(const char* format, ...) KIV_PRINTF_FORMAT(1, 2);
+KIV_API void KivDebugAlways(const char* format, ...) KIV_PRINTF_FORMAT(1, 2);
 // Writes the entry "str:" followed by the p[0] characters of the Pascal string p.
-void KivDebugAlways(unsigned char* p);
+KIV_API void KivDebugAlways(unsigned char* p);
 
 // The silent twins: the same arguments, nothing written.
-void KivNoDebug(char* format, ...) KIV_PRINTF_FORMAT(1, 2);
-void KivNoDebug(const char* format, ...) KIV_PRINTF_FORMAT(1, 2);
-void KivNoDebug(unsigned char* p);
+KIV_API void KivNoDebug(char* format, ...) KIV_PRINTF_FORMAT(1, 2);
+KIV_API void KivNoDebug(const char* format, ...) KIV_PRINTF_FORMAT(1, 2);
+KIV_API void KivNoDebug(unsigned char* p);
 
 extern "C" {
 // As the formatting KivDebugAlways, with a 512-byte buffer (at most 511 bytes of text).
-void Debug(const char* format, ...) KIV_PRINTF_FORMAT(1, 2);
+KIV_API void Debug(const char* format, ...) KIV_PRINTF_FORMAT(1, 2);
 // Ignores its message.
-void debugcstr(const char* message);
+KIV_API void debugcstr(const char* message);
 // Writes the control entry "~c" (clear the debug window).
-void ClearDebugWindow(void);
+KIV_API void ClearDebugWindow(void);
 // Writes the control entry "~t" (time stamp).
-void DebugTimestamp(void);
+KIV_API void DebugTimestamp(void);
 }
 
 // Writes the entry "str:" followed by the Pascal string's characters (512-byte buffer).
-void Debug(unsigned char* p);
+KIV_API void Debug(unsigned char* p);
 
 // Does nothing.
-void print_trace();
+KIV_API void print_trace();
 
 // Hands the text to __SendToConsole unchanged.
-void __SendToDebugWindow(char* text);
-void __SendToDebugWindow(const char* text);
+KIV_API void __SendToDebugWindow(char* text);
+KIV_API void __SendToDebugWindow(const char* text);
 
 #endif

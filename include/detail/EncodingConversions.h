@@ -16,43 +16,44 @@
 #ifndef KIV_DETAIL_ENCODINGCONVERSIONS_H
 #define KIV_DETAIL_ENCODINGCONVERSIONS_H
 
+#include "Export.h"
 #include "MacTypes.h"
 
 // Unicode string to Pascal string in the system encoding, in u[0] + 1 bytes. The third
 // argument is not consulted.
-void UniStringToPString(unsigned short* u, unsigned char* p, short);
+KIV_API void UniStringToPString(unsigned short* u, unsigned char* p, short);
 // File name to Mac Roman Pascal string, in length + 1 bytes.
-void UniStringToPString(HFSUniStr255* u, unsigned char* p);
+KIV_API void UniStringToPString(HFSUniStr255* u, unsigned char* p);
 // File name to Mac Roman C string, in length + 1 bytes.
-void UniStringToCString(HFSUniStr255* u, char* c);
+KIV_API void UniStringToCString(HFSUniStr255* u, char* c);
 
 // Mac Roman Pascal string to Unicode string (p[0] + 1 units). The third argument is not
 // consulted.
-void PStringToUniString(unsigned char* p, unsigned short* u, short);
+KIV_API void PStringToUniString(unsigned char* p, unsigned short* u, short);
 // Mac Roman Pascal string to file name.
-void PStringToUniString(unsigned char* p, HFSUniStr255* u);
+KIV_API void PStringToUniString(unsigned char* p, HFSUniStr255* u);
 // Mac Roman C string to Unicode string (strlen(c) + 1 units).
-void CStringToUniString(const char* c, unsigned short* u);
+KIV_API void CStringToUniString(const char* c, unsigned short* u);
 // Shift-JIS Pascal string to Unicode string (count + 1 units, at most p[0] + 1).
-void SJIS_PStringToUniString(unsigned char* p, unsigned short* u);
+KIV_API void SJIS_PStringToUniString(unsigned char* p, unsigned short* u);
 // Unicode string to Shift-JIS Pascal string, in 255 bytes.
-void UniStringToSJIS_PString(unsigned short* u, unsigned char* p);
+KIV_API void UniStringToSJIS_PString(unsigned short* u, unsigned char* p);
 // Pascal string to Unicode string byte by byte: each byte becomes the unit of the same value.
-void RomanStringToUniString(unsigned char* p, unsigned short* u);
+KIV_API void RomanStringToUniString(unsigned char* p, unsigned short* u);
 
 // UTF-8 C string to Unicode string (count + 1 units, at most strlen(s) + 1).
-void UTFStringToUniString(char* s, unsigned short* u);
+KIV_API void UTFStringToUniString(char* s, unsigned short* u);
 // UTF-8 C string to Mac Roman C string, in 255 bytes.
-void UTFStringToCString(char* s, char* c);
+KIV_API void UTFStringToCString(char* s, char* c);
 // UTF-8 C string to Mac Roman C string, in size bytes.
-void UTFStringToCString(char* s, char* c, int size);
+KIV_API void UTFStringToCString(char* s, char* c, int size);
 // UTF-8 C string to Mac Roman Pascal string, in 255 bytes.
-void UTFStringToPString(char* s, unsigned char* p);
+KIV_API void UTFStringToPString(char* s, unsigned char* p);
 // Unicode string to UTF-8 C string, in 2 * u[0] bytes.
-void UniStringToUTFString(unsigned short* u, char* s);
+KIV_API void UniStringToUTFString(unsigned short* u, char* s);
 // Mac Roman C string to UTF-8 C string, in 2 * strlen(c) bytes.
-void CStringToUTFString(char* c, char* s);
+KIV_API void CStringToUTFString(char* c, char* s);
 // Mac Roman Pascal string to UTF-8 C string, in 2 * p[0] bytes.
-void PStringToUTFString(unsigned char* p, char* s);
+KIV_API void PStringToUTFString(unsigned char* p, char* s);
 
 #endif

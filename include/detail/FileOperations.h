@@ -1,14 +1,9 @@
-// The user's standard folders and user-level file operations. Compiles as C++11.
+// User-level file operations: copying, moving and removing files and folder trees, counting a
+// folder's entries, opening a file, the colour label. Compiles as C++11.
 #ifndef KIV_DETAIL_FILEOPERATIONS_H
 #define KIV_DETAIL_FILEOPERATIONS_H
 
-// Standard folders as UTF-8 paths: the XDG documents folder, the XDG data home, and the
-// preferences folder (the XDG configuration home, the same folder as folder code 1). The
-// destination must hold maxLen + 1 bytes; a longer path gives -1 and an empty destination.
-// The folders need not exist.
-short GetDocumentsPath(char* destination, short maxLen);
-short GetAppSupportPath(char* destination, short maxLen);
-short GetUserPrefsPath(char* destination, short maxLen);
+#include "Export.h"
 
 // Copy or move a file or folder tree to the full path `destination`, replacing whatever is
 // there. 0, or -1 with two console lines (the error, then the operation, the paths and the
@@ -25,21 +20,21 @@ short GetUserPrefsPath(char* destination, short maxLen);
 // label); links stay links, FIFOs are made anew, and a socket or device in the tree fails the
 // operation before anything changes. A move to another file system first checks that every
 // entry of the source can be removed, then copies, then removes the source.
-short doCopyObject(char* source, char* destination);
-short doMoveObject(const char* source, const char* destination);
+KIV_API short doCopyObject(char* source, char* destination);
+KIV_API short doMoveObject(const char* source, const char* destination);
 // Removes a file or a whole folder tree: 0, or -1 with two console lines (also when nothing is
 // there). Nothing is removed unless every entry can be. The root folder is never removed,
 // however it is spelled.
-short doRemoveObject(const char* path);
+KIV_API short doRemoveObject(const char* path);
 
 // Number of entries directly inside the folder, hidden ones included; 0 when it cannot be read.
-int GetNumberOfFilesInFolder(const char* path);
+KIV_API int GetNumberOfFilesInFolder(const char* path);
 
 // Opens the file with the user's default application for it. The outcome is not reported.
-void OpenFile(const char* path);
+KIV_API void OpenFile(const char* path);
 
 // Sets the colour label (0 none, 1 to 7) as the extended attribute "user.kiv.label" holding the
 // number in decimal; 0 removes the attribute. The outcome is not reported.
-void SetFinderLabel(const char* path, int label);
+KIV_API void SetFinderLabel(const char* path, int label);
 
 #endif

@@ -6,18 +6,19 @@
 #ifndef KIV_DETAIL_FILEPANELS_H
 #define KIV_DETAIL_FILEPANELS_H
 
+#include "Export.h"
 // Lets the user pick one existing file. fileType (Mac Roman) is a file-name extension such as
 // "xml", or a MIME type such as "text/plain" when it contains '/'.
-short doChooseFile(char* fileType, char* destination);
-short doChooseFile(char* fileType, char* destination, int size);
+KIV_API short doChooseFile(char* fileType, char* destination);
+KIV_API short doChooseFile(char* fileType, char* destination, int size);
 
 // Lets the user pick one folder.
-short doChooseFolder(char* destination);
-short doChooseFolder(char* destination, int size);
+KIV_API short doChooseFolder(char* destination);
+KIV_API short doChooseFolder(char* destination, int size);
 
 // Lets the user pick a folder and a name for a new file; proposedName (Mac Roman, may be null)
 // fills the name field. The file is not created.
-short doChooseFileLocation(char* proposedName, char* destination);
-short doChooseFileLocation(char* proposedName, char* destination, int size);
+KIV_API short doChooseFileLocation(char* proposedName, char* destination);
+KIV_API short doChooseFileLocation(char* proposedName, char* destination, int size);
 
 #endif

@@ -9,6 +9,7 @@
 #ifndef KIV_DETAIL_FILES_H
 #define KIV_DETAIL_FILES_H
 
+#include "Export.h"
 #include "MacTypes.h"
 
 // Status codes of the file service (0 is noErr).
@@ -153,31 +154,32 @@ enum {
 // A reference to the existing object at `path` (UTF-8; a relative path is taken from the
 // current folder). `isDirectory` may be null. fnfErr or dirNFErr when nothing is there,
 // bdNamErr for an empty or over-long path.
-OSStatus FSPathMakeRef(const UInt8* path, FSRef* ref, Boolean* isDirectory);
+KIV_API OSStatus FSPathMakeRef(const UInt8* path, FSRef* ref, Boolean* isDirectory);
 
 // The object's absolute path with its terminator into `maxPathSize` bytes; buffersTooSmall
 // when it does not fit (the buffer is then left empty when it has room for one byte).
-OSStatus FSRefMakePath(const FSRef* ref, UInt8* path, UInt32 maxPathSize);
+KIV_API OSStatus FSRefMakePath(const FSRef* ref, UInt8* path, UInt32 maxPathSize);
 
 // Fills each of `catalogInfo`, `outName`, `fsSpec` and `parentRef` that is not null; only the
 // items of `whichInfo` are written into `catalogInfo`, the others keep their values. The parent
 // of the root folder is the root folder itself.
-OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, FSCatalogInfo* catalogInfo,
-                       HFSUniStr255* outName, FSSpec* fsSpec, FSRef* parentRef);
+KIV_API OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo,
+                               FSCatalogInfo* catalogInfo, HFSUniStr255* outName, FSSpec* fsSpec,
+                               FSRef* parentRef);
 
 // Sets the items of `whichInfo` that Linux can set (kFSCatInfoSettableInfo). Any other bit
 // refuses the whole call with paramErr before anything is changed. Permissions set the mode's
 // permission bits and, when they differ, the owner and group.
-OSErr FSSetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo,
-                       const FSCatalogInfo* catalogInfo);
+KIV_API OSErr FSSetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo,
+                               const FSCatalogInfo* catalogInfo);
 
 // Moves the object into `destDirectory` under its own name, across file systems too.
 // dupFNErr when that folder already holds an object of the name. `newRef` may be null.
-OSErr FSMoveObject(const FSRef* ref, const FSRef* destDirectory, FSRef* newRef);
+KIV_API OSErr FSMoveObject(const FSRef* ref, const FSRef* destDirectory, FSRef* newRef);
 
 // The standard folder of `folderType` on kOnSystemDisk (any other volume: nsvErr). Folders are
 // never created, whatever `createFolder` says: fnfErr when the folder does not exist.
-OSErr FSFindFolder(FSVolumeRefNum vRefNum, OSType folderType, Boolean createFolder,
-                   FSRef* foundRef);
+KIV_API OSErr FSFindFolder(FSVolumeRefNum vRefNum, OSType folderType, Boolean createFolder,
+                           FSRef* foundRef);
 
 #endif

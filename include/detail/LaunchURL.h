@@ -2,11 +2,12 @@
 #ifndef KIV_DETAIL_LAUNCHURL_H
 #define KIV_DETAIL_LAUNCHURL_H
 
+#include "Export.h"
 // The same as OpenURL: the URL as a C string.
-void KIVLaunchURL(const char* url);
+KIV_API void KIVLaunchURL(const char* url);
 
 // The URL as a Pascal string: its whole text is opened as OpenURL does. The empty string opens
 // nothing.
-void KIVLaunchURL(const unsigned char* url);
+KIV_API void KIVLaunchURL(const unsigned char* url);
 
 #endif

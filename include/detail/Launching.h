@@ -2,11 +2,12 @@
 #ifndef KIV_DETAIL_LAUNCHING_H
 #define KIV_DETAIL_LAUNCHING_H
 
+#include "Export.h"
 // Opens the URL (ASCII text, taken as it is) in the user's preferred application for its
 // scheme, and returns without waiting; the application receives the URL unchanged. Text that is not
 // a URL with a scheme (blanks, control characters or bytes outside ASCII in it) opens nothing.
 // Nothing is reported.
-void OpenURL(const char* url);
+KIV_API void OpenURL(const char* url);
 
 // Starts a desktop application and returns without waiting. name is UTF-8: a desktop-file id
 // ("org.example.Editor" or "org.example.Editor.desktop"), an application's name as its desktop
@@ -15,7 +16,7 @@ void OpenURL(const char* url);
 // given: whatever it holds ("%", quotes, blanks, "$", backslashes) names the program that is
 // run, and nothing in it is read as part of a command line. Nothing is reported; an unknown
 // name starts nothing.
-void LaunchApplication(const char* name);
+KIV_API void LaunchApplication(const char* name);
 
 // Runs the executable at path (no shell, no search along PATH; a relative path is taken from
 // the caller's working folder at the time of the call, not from workDir) with exactly five
@@ -31,7 +32,7 @@ void LaunchApplication(const char* name);
 // program and passes its status on. The program starts with SIGCHLD at its default action.
 // Should the status of a program that ran still be lost (the helper killed from outside), the
 // result is -2, never -1.
-int RunTaskCommand(char* path, char* workDir, char* arg1, char* arg2, char* arg3, char* arg4,
-                   char* arg5);
+KIV_API int RunTaskCommand(char* path, char* workDir, char* arg1, char* arg2, char* arg3,
+                           char* arg4, char* arg5);
 
 #endif

@@ -3,6 +3,7 @@
 #ifndef KIV_DETAIL_LOCALIZEDTEXTS_H
 #define KIV_DETAIL_LOCALIZEDTEXTS_H
 
+#include "Export.h"
 // Looks up the key "CARBON_STR_<first>_<second>" (decimal, with sign) in the localized strings
 // table and writes the text found as a Mac Roman C string into `destination`, which must hold
 // 255 bytes: at most 254 characters and the terminator.
@@ -15,14 +16,14 @@
 // Info.plist). The locales need not be installed on the machine. A key that no catalog in that
 // chain holds gives the key text itself. A text that is empty, longer than 254 Mac Roman bytes or
 // holds a character without a Mac Roman form gives the empty string. `third` is not used.
-void GetCocoaCString(char* destination, short first, short second, short third);
+KIV_API void GetCocoaCString(char* destination, short first, short second, short third);
 
 // The same text as a Pascal string (at most 254 characters) in `destination` (256 bytes).
-void GetCocoaString(unsigned char* destination, short first, short second);
+KIV_API void GetCocoaString(unsigned char* destination, short first, short second);
 
 // Reads `source` as a Mac Roman C string and writes its UTF-8 form and a terminator into
 // `destination`, which must hold 3 * strlen(source) + 1 bytes. A null source gives the empty
 // string.
-void CocoaRomanToUTF(char* source, char* destination);
+KIV_API void CocoaRomanToUTF(char* source, char* destination);
 
 #endif

@@ -2,6 +2,7 @@
 #ifndef KIV_DETAIL_MODIFIERKEYS_H
 #define KIV_DETAIL_MODIFIERKEYS_H
 
+#include "Export.h"
 // Sets `command`, `shift` and `option` to whether the Control, Shift and Alt keys were held
 // in the input event (key, mouse, wheel, touch...) that the application is handling; other
 // modifiers are not reported.
@@ -10,6 +11,6 @@
 // event loop next waits for events, so the code a key press, a click or a menu choice runs
 // sees its modifiers. All three are false before the first input event, while the event loop
 // is idle, without an application object and on any other thread.
-void KivCocoaGetKeys(bool& command, bool& shift, bool& option);
+KIV_API void KivCocoaGetKeys(bool& command, bool& shift, bool& option);
 
 #endif

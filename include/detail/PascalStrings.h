@@ -9,47 +9,48 @@
 #ifndef KIV_DETAIL_PASCALSTRINGS_H
 #define KIV_DETAIL_PASCALSTRINGS_H
 
+#include "Export.h"
 // Copies the length byte and the text of src to dst (src[0] + 1 bytes).
-void PPcopy(const unsigned char* src, unsigned char* dst);
+KIV_API void PPcopy(const unsigned char* src, unsigned char* dst);
 
 // Appends src's text to dst and returns dst. A joined length above 255 is cut to 255 bytes.
-unsigned char* PPcat(unsigned char* dst, const unsigned char* src);
+KIV_API unsigned char* PPcat(unsigned char* dst, const unsigned char* src);
 
 // Writes src's text and a zero byte to dst (src[0] + 1 bytes).
-void P2CStrCopy(const unsigned char* src, char* dst);
+KIV_API void P2CStrCopy(const unsigned char* src, char* dst);
 
 // Writes the length of src and its bytes to dst (n + 1 bytes). Only the first 255 bytes of a
 // longer C string are taken.
-void C2PStrCopy(const char* src, unsigned char* dst);
+KIV_API void C2PStrCopy(const char* src, unsigned char* dst);
 
 // Turns the C string in s into a Pascal string in place (n + 1 bytes written) and returns s.
 // Only the first 255 bytes of a longer C string are kept.
-char* C2pstr(char* s);
+KIV_API char* C2pstr(char* s);
 
 // Turns the Pascal string in s into a C string in place and returns s.
-unsigned char* P2cstr(unsigned char* s);
+KIV_API unsigned char* P2cstr(unsigned char* s);
 
 // Lowers the length of s to max when it is greater; a negative max counts as 0.
-void Trunc(unsigned char* s, short max);
+KIV_API void Trunc(unsigned char* s, short max);
 
 // True when the first occurrence of suffix in s ends at the end of s: "xabc" ends by "abc",
 // "abcabc" does not; an empty suffix ends only an empty s.
-bool EndsBy(char* s, char* suffix);
+KIV_API bool EndsBy(char* s, char* suffix);
 // The same on Pascal strings; false at once when s is shorter than suffix.
-bool EndsBy(unsigned char* s, unsigned char* suffix);
+KIV_API bool EndsBy(unsigned char* s, unsigned char* suffix);
 
 // True when the first prefix[0] bytes of s and prefix agree, compared as strncmp compares the
 // two strings converted to C strings.
-bool StrBeginBy(const unsigned char* s, const unsigned char* prefix);
+KIV_API bool StrBeginBy(const unsigned char* s, const unsigned char* prefix);
 
 // Left-justifies src in a field: dst gets width + gap characters, src's text cut or padded with
 // blanks to width, then blanks. src and dst may be the same buffer. Returns dst. A total below 0
 // gives the empty string, above 255 is cut to 255.
-unsigned char* JSTstr(const unsigned char* src, unsigned char* dst, short width, short gap);
+KIV_API unsigned char* JSTstr(const unsigned char* src, unsigned char* dst, short width, short gap);
 
 // Writes value in decimal in a field of max(width, digits) characters, left-justified when align
 // is greater than 0, otherwise right-justified, followed by gap blanks (a negative gap cuts the
 // field short). Returns dst. A total below 0 gives the empty string, above 255 is cut to 255.
-unsigned char* JSTlong(int value, unsigned char* dst, short width, short gap, short align);
+KIV_API unsigned char* JSTlong(int value, unsigned char* dst, short width, short gap, short align);
 
 #endif

@@ -7,8 +7,9 @@
 #ifndef KIV_DETAIL_PREFSRECORD_H
 #define KIV_DETAIL_PREFSRECORD_H
 
+#include "Export.h"
 // The base class of a block of preference data (see the top of this header).
-class KIVGlobalPref {
+class KIV_API KIVGlobalPref {
 public:
   // Stores the three values. The name is a Pascal string; a null name is taken as empty and a
   // name longer than 63 bytes is cut to 63.
@@ -36,7 +37,7 @@ protected:
 };
 
 // The storage of preference blocks keeps nothing: both return -1 and touch nothing.
-int GetPrefsData(const unsigned char* name, char* data, int intParam, short shortParam);
-int SetPrefsData(const unsigned char* name, char* data, int intParam, short shortParam);
+KIV_API int GetPrefsData(const unsigned char* name, char* data, int intParam, short shortParam);
+KIV_API int SetPrefsData(const unsigned char* name, char* data, int intParam, short shortParam);
 
 #endif

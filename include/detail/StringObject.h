@@ -3,11 +3,12 @@
 #ifndef KIV_DETAIL_STRINGOBJECT_H
 #define KIV_DETAIL_STRINGOBJECT_H
 
+#include "Export.h"
 #include "detail/CFString.h"
 #include "detail/MacTypes.h"
 
 // Receives the failure messages of a KIVStr. The library declares it; callers derive from it.
-class KIVFeedback {
+class KIV_API KIVFeedback {
 public:
   virtual ~KIVFeedback();
   // Receives one of the fixed failure messages of KIVStr (listed with the members that report
@@ -17,7 +18,7 @@ public:
 
 // Lengths and positions are 16-bit signed: the object is meant for texts of up to 32767 units.
 // Failures are handed to the feedback object (when there is one) and never thrown.
-class KIVStr {
+class KIV_API KIVStr {
 public:
   // Construction. The capacity is a sizing hint in UTF-16 units, cut to 16 bits.
 
@@ -201,11 +202,11 @@ private:
 };
 
 // A copy of a with a copy of b appended; failures go to a's feedback object.
-KIVStr operator+(const KIVStr& a, const KIVStr& b);
+KIV_API KIVStr operator+(const KIVStr& a, const KIVStr& b);
 
 // True when s ends with suffix, ignoring case.
 // The Right of s as long as suffix is compared with suffix by CompareNoCase. An empty suffix
 // ends every string (a non-empty s reports the Mid message).
-bool KIVEndsBy(KIVStr s, KIVStr suffix);
+KIV_API bool KIVEndsBy(KIVStr s, KIVStr suffix);
 
 #endif

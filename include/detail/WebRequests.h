@@ -22,20 +22,22 @@
 #ifndef KIV_DETAIL_WEBREQUESTS_H
 #define KIV_DETAIL_WEBREQUESTS_H
 
+#include "Export.h"
 #include "NSString.h"
 
 // GET of the URL held by url.
-short LoadURLIntoString(NSString* url, char* result, short capacity, int timeout);
+KIV_API short LoadURLIntoString(NSString* url, char* result, short capacity, int timeout);
 
 // GET of base and query joined, after percent-escaping each character that may not stand in a
 // URL (a blank becomes "%20"; "+", "&", "=", "?", "/" and the other URL characters stay). A
 // null base or query counts as empty; a byte outside ASCII gives -1.
-short LoadURLIntoString(const char* base, const char* query, char* result, short capacity,
-                        int timeout);
+KIV_API short LoadURLIntoString(const char* base, const char* query, char* result, short capacity,
+                                int timeout);
 
 // POST of body (sent as it is, up to its NUL; null counts as empty) with the headers
 // "Content-Length", "User-Agent" ("<application name> - <system name> <system version>") and
 // "Content-Type: application/x-www-form-urlencoded", in this order.
-short LoadPostURLIntoString(NSString* url, char* body, char* result, short capacity, int timeout);
+KIV_API short LoadPostURLIntoString(NSString* url, char* body, char* result, short capacity,
+                                    int timeout);
 
 #endif

@@ -1,10 +1,12 @@
 // Existence tests, catalogue information and moving, copying and deleting objects into folders,
-// by path or by file reference; standard folders by code.
+// by path or by file reference.
+#include "detail/FileObjects.h"
+
 #include "detail/CFString.h"
 #include "detail/FileOperations.h"
-#include "detail/FolderCodes.h"
 #include "detail/Paths.h"
 #include "platform/files/Entries.h"
+#include "platform/files/PathText.h"
 
 #include <cstring>
 #include <string>
@@ -14,11 +16,9 @@ namespace {
 // Room of the fixed buffers the path and reference functions work with.
 constexpr size_t kLeafRoom = 64;       // leaf name in the move and copy functions
 constexpr size_t kMoveDestRoom = 312;  // destination path composed by the move
-constexpr size_t kCopyDestRoom = 304;  // destination path composed by the copy and file lookup
-constexpr UInt32 kShortPathRoom = 255; // paths of references, folder paths by code
-constexpr UInt32 kLongPathRoom = 300;  // paths of references for leaf names and file lookup
-
-const OSType kFolderTypes[3] = {kPreferencesFolderType, kDesktopFolderType, kTemporaryFolderType};
+constexpr size_t kCopyDestRoom = 304;  // destination path composed by the copy
+constexpr UInt32 kShortPathRoom = 255; // paths of references
+constexpr UInt32 kLongPathRoom = 300;  // paths of references for leaf names
 
 UInt8* bytes(char* s) { return reinterpret_cast<UInt8*>(s); }
 
@@ -30,7 +30,7 @@ bool intoFolder(const char* source, const char* destFolder, size_t room, std::st
   // An empty leaf (a source ending in '/') would make the destination the folder itself, which
   // the replacing move or copy would then remove.
   if (CFSGetNameFromPath(source, leaf, int(sizeof leaf)) != 0 || !leaf[0]) return false;
-  dest = std::string(destFolder) + "/" + leaf;
+  dest = kiv::platform::joinPath(destFolder, leaf);
   return dest.size() < room;
 }
 
@@ -147,29 +147,4 @@ int CFCopyObject(FSRef* source, FSRef* destFolder) {
   err = FSRefMakePath(destFolder, bytes(dst), sizeof dst);
   if (err != noErr) return err;
   return CFCopyObject(src, dst);
-}
-
-int GetUnifiedFolderType(short code, FSRef* folder) {
-  if (code < 1 || code > 3) return -1;
-  return FSFindFolder(kOnSystemDisk, kFolderTypes[code - 1], false, folder);
-}
-
-int GetUnifiedFolderType(short code, char* path) {
-  FSRef ref;
-  int err = GetUnifiedFolderType(code, &ref);
-  if (err != noErr) return err;
-  return CFSRefMakePath(&ref, path);
-}
-
-int GetUnifiedFileRef(short code, char* name, FSRef* file) {
-  FSRef folder;
-  int err = GetUnifiedFolderType(code, &folder);
-  if (err != noErr) return err;
-  char path[kLongPathRoom];
-  err = FSRefMakePath(&folder, bytes(path), sizeof path);
-  if (err != noErr) return err;
-  if (!name) return -1;
-  std::string full = std::string(path) + "/" + name;
-  if (full.size() >= kCopyDestRoom) return -1;
-  return FSPathMakeRef(reinterpret_cast<const UInt8*>(full.c_str()), file, nullptr);
 }

@@ -1,28 +1,17 @@
-// The user's standard folders and the user-level file operations: copy, move and remove of
-// files and folder trees, counting entries, opening with the default application and the
-// colour label.
+// The user-level file operations: copy, move and remove of files and folder trees, counting
+// entries, opening with the default application and the colour label.
 #include "detail/FileOperations.h"
 
 #include "detail/Console.h"
+#include "platform/desktop/Workspace.h"
 #include "platform/files/Entries.h"
 #include "platform/files/Transfer.h"
-#include "platform/files/UserFolders.h"
 
 #include <cstring>
 #include <string>
 #include <system_error>
 
 namespace {
-
-short copyFolderPath(const std::string& path, char* destination, short maxLen) {
-  if (!destination || maxLen < 0) return -1;
-  destination[0] = 0;
-  // A UTF-8 text never has fewer bytes than UTF-16 units, so this one test covers both the
-  // character limit and the room of maxLen + 1 bytes.
-  if (path.size() > size_t(maxLen)) return -1;
-  std::memcpy(destination, path.c_str(), path.size() + 1);
-  return 0;
-}
 
 std::string quoted(const char* s) { return s ? "\"" + std::string(s) + "\"" : "(null)"; }
 
@@ -62,18 +51,6 @@ short transfer(bool move, const char* source, const char* destination) {
 
 } // namespace
 
-short GetDocumentsPath(char* destination, short maxLen) {
-  return copyFolderPath(kiv::platform::documentsFolder(), destination, maxLen);
-}
-
-short GetAppSupportPath(char* destination, short maxLen) {
-  return copyFolderPath(kiv::platform::dataHome(), destination, maxLen);
-}
-
-short GetUserPrefsPath(char* destination, short maxLen) {
-  return copyFolderPath(kiv::platform::configHome(), destination, maxLen);
-}
-
 short doCopyObject(char* source, char* destination) { return transfer(false, source, destination); }
 
 short doMoveObject(const char* source, const char* destination) {
@@ -99,6 +76,6 @@ int GetNumberOfFilesInFolder(const char* path) {
   return kiv::platform::countEntries(path, count) ? int(count) : 0;
 }
 
-void OpenFile(const char* path) { kiv::platform::openWithDefaultApplication(path); }
+void OpenFile(const char* path) { kiv::platform::openFile(path); }
 
 void SetFinderLabel(const char* path, int label) { kiv::platform::setLabelAttribute(path, label); }

@@ -1,6 +1,8 @@
 // The diagnostics log: format into a fixed stack buffer, then one console entry.
 #include "detail/DiagnosticsLog.h"
 
+#include "platform/string/Utf8.h"
+
 #include <cstdarg>
 #include <cstddef>
 #include <cstdio>
@@ -10,19 +12,10 @@ namespace {
 constexpr size_t kAlwaysBuffer = 1024;
 constexpr size_t kDebugBuffer = 512;
 
-// A cut at the buffer's end may split a UTF-8 sequence; drop the incomplete tail so that the
-// entry ends on a whole character.
+// A cut at the buffer's end may split a UTF-8 sequence; the incomplete tail is dropped so that
+// the entry ends on a whole character.
 void trimPartialUtf8(char* buf, size_t len) {
-  size_t i = len;
-  size_t back = 0;
-  while (i > 0 && back < 4 && (static_cast<unsigned char>(buf[i - 1]) & 0xC0) == 0x80) {
-    --i;
-    ++back;
-  }
-  if (i == 0) return;
-  unsigned char lead = static_cast<unsigned char>(buf[i - 1]);
-  size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-  if (need > 1 && back + 1 < need) buf[i - 1] = '\0';
+  buf[kiv::platform::utf8CompleteLength(buf, len)] = '\0';
 }
 
 // Formats into `buf` (of `size` bytes) and writes the entry unless the text is empty or the

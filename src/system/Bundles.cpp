@@ -1,8 +1,15 @@
-// The version string of a bundle's Info.plist.
-#include "detail/SystemInfo.h"
+// The version string of a bundle's Info.plist, and the folder of the running application's
+// bundle.
+#include "detail/Bundles.h"
 
+#include "platform/bundle/Bundle.h"
 #include "platform/bundle/CFBundle.h"
+#include "platform/files/PathText.h"
 #include "system/PascalText.h"
+
+#include <climits>
+#include <cstring>
+#include <string>
 
 namespace {
 
@@ -37,4 +44,20 @@ short FSGetBundleVersion(FSRef* ref, unsigned char* version) {
   }
   CFRelease(url);
   return result;
+}
+
+// The caller's buffer holds any path the system can name: PATH_MAX bytes.
+void GetThisAppBundleParentPathN(char* parent) { GetThisAppBundleParentPathN(parent, PATH_MAX); }
+
+int GetThisAppBundleParentPathN(char* parent, size_t parentSize) {
+  if (!parent || parentSize == 0) return -1;
+  // The root folder as the parent is the empty string, as is no parent at all.
+  std::string folder = kiv::platform::folderOf(kiv::platform::mainBundlePath(), "");
+  if (folder == "/") folder.clear();
+  if (folder.size() + 1 > parentSize) {
+    parent[0] = '\0';
+    return -1;
+  }
+  std::memcpy(parent, folder.c_str(), folder.size() + 1);
+  return 0;
 }

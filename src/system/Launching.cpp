@@ -2,7 +2,7 @@
 #include "detail/Launching.h"
 #include "detail/LaunchURL.h"
 
-#include "platform/workspace/Workspace.h"
+#include "platform/desktop/Workspace.h"
 
 #include <cstring>
 

@@ -1,8 +1,7 @@
 // The identifier of the user's current locale.
-#include "detail/SystemInfo.h"
-#include "detail/SystemVersion.h"
+#include "detail/Locale.h"
 
-#include "platform/locale/CFLocale.h"
+#include "platform/string/CFLocale.h"
 #include "system/PascalText.h"
 
 void GetLocaleIdentifier(unsigned char* identifier) {

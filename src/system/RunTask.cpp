@@ -3,8 +3,6 @@
 
 #include "platform/process/ChildProcess.h"
 
-#include <sys/wait.h>
-
 int RunTaskCommand(char* path, char* workDir, char* arg1, char* arg2, char* arg3, char* arg4,
                    char* arg5) {
   if (!path || !*path) return -1;
@@ -25,7 +23,7 @@ int RunTaskCommand(char* path, char* workDir, char* arg1, char* arg2, char* arg3
   case kiv::platform::ChildOutcome::Ended:
     break;
   }
-  if (WIFEXITED(status)) return WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-  return -2;
+  // A status that tells neither an exit nor a signal counts as lost.
+  const int code = kiv::platform::exitCodeOf(status);
+  return code < 0 ? -2 : code;
 }

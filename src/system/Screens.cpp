@@ -1,7 +1,7 @@
 // The number of screens and the size of the main one.
-#include "detail/SystemVersion.h"
+#include "detail/Screens.h"
 
-#include "platform/screens/Screens.h"
+#include "platform/frame/Screens.h"
 
 namespace {
 

@@ -13,9 +13,6 @@ namespace kiv::system {
 void composeSystemVersion(const std::string& versionId, const std::string& kernelRelease, char* out,
                           size_t outSize);
 
-// The system's product name ("NAME" of os-release), or "Linux" when it states none.
-std::string systemName();
-
 // "Version <kernel release> (Build <kernel version>)".
 std::string versionDescription();
 

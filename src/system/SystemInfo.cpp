@@ -1,8 +1,10 @@
 // The system's name and version as one text.
 #include "detail/SystemInfo.h"
+
 #include "detail/SystemVersion.h"
 
-#include "system/SystemFacts.h"
+#include "platform/desktop/OsRelease.h"
+#include "platform/string/Utf8.h"
 
 #include <cstring>
 
@@ -11,11 +13,8 @@ namespace {
 // "<name> <version>" in out (64 bytes): the name cut to 31 bytes, never inside a UTF-8
 // sequence, and the version of at most 31 bytes.
 void composeSystemInfo(char out[64]) {
-  std::string name = kiv::system::systemName();
-  size_t n = name.size() > 31 ? 31 : name.size();
-  if (n < name.size())
-    while (n > 0 && (static_cast<unsigned char>(name[n]) & 0xC0) == 0x80)
-      --n;
+  std::string name = kiv::platform::systemName();
+  const size_t n = kiv::platform::utf8CutLength(name.data(), name.size(), 31);
   char version[32];
   GetCocoaSystemVersion(version);
   std::memcpy(out, name.data(), n);

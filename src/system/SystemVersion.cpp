@@ -1,8 +1,7 @@
-// The system version and its description, and the running application's bundle folder.
+// The system version and its description.
 #include "detail/SystemVersion.h"
 
-#include "platform/bundle/Bundle.h"
-#include "platform/sysinfo/OsRelease.h"
+#include "platform/desktop/OsRelease.h"
 #include "system/SystemFacts.h"
 
 #include <cctype>
@@ -11,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <linux/limits.h>
 
 namespace kiv::system {
 
@@ -40,11 +38,6 @@ void composeSystemVersion(const std::string& versionId, const std::string& kerne
   while (n > 0 && kernelRelease[n - 1] == '.')
     --n;
   copyCut(kernelRelease.substr(0, n), out, outSize);
-}
-
-std::string systemName() {
-  std::string name = platform::osReleaseValue("NAME");
-  return name.empty() ? std::string("Linux") : name;
 }
 
 std::string versionDescription() {
@@ -96,21 +89,4 @@ void GetOSVersion(short& minor) {
 void GetFullOSVersion(int& major, int& minor, int& patch) {
   kiv::system::fullOSVersionFromDescription(kiv::system::versionDescription().c_str(), major, minor,
                                             patch);
-}
-
-// The caller's buffer holds any path the system can name: PATH_MAX bytes.
-void GetThisAppBundleParentPathN(char* parent) { GetThisAppBundleParentPathN(parent, PATH_MAX); }
-
-int GetThisAppBundleParentPathN(char* parent, size_t parentSize) {
-  if (!parent || parentSize == 0) return -1;
-  std::string bundle = kiv::platform::mainBundlePath();
-  size_t slash = bundle.rfind('/');
-  size_t n = slash == std::string::npos ? 0 : slash;
-  if (n + 1 > parentSize) {
-    parent[0] = '\0';
-    return -1;
-  }
-  std::memcpy(parent, bundle.data(), n);
-  parent[n] = '\0';
-  return 0;
 }

@@ -1,26 +1,15 @@
+// Alerts whose texts come from the localized strings table, and the alert sound.
 #include "detail/Alerts.h"
 
 #include "detail/Console.h"
+#include "platform/frame/AlertPanel.h"
+#include "platform/memory/NoThrow.h"
 #include "ui/AlertMessage.h"
 #include "ui/LocalizedStrings.h"
-#include "ui/UiThread.h"
 
-#include <QApplication>
-#include <QMessageBox>
-#include <QPushButton>
 #include <string>
 
 namespace {
-
-// A button caption as text for QPushButton, where "&" would mark a shortcut letter.
-QString buttonCaption(const std::string& caption) {
-  return QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()))
-      .replace(QLatin1Char('&'), QLatin1String("&&"));
-}
-
-QString plainText(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Without a user interface the alert is written to the console log and answered with its
 // cancel button if it has one, else with its default button.
@@ -30,27 +19,6 @@ short answerOnConsole(const std::string& title, const std::string& message, cons
   if (!cancel.empty()) entry += " [" + cancel + "]";
   __SendToConsole(entry.c_str());
   return cancel.empty() ? 1 : 0;
-}
-
-short runInformationalAlert(const std::string& title, const std::string& message,
-                            const std::string& ok, const std::string& cancel) {
-  if (!kiv::ui::userInterfaceAvailable()) return answerOnConsole(title, message, ok, cancel);
-
-  QMessageBox box(QMessageBox::Information, plainText(title), plainText(message),
-                  QMessageBox::NoButton);
-  // The message is shown as given, never read as markup.
-  box.setTextFormat(Qt::PlainText);
-  // A button without a caption could not be seen; the standard one takes its place.
-  QAbstractButton* defaultButton =
-      ok.empty() ? static_cast<QAbstractButton*>(box.addButton(QMessageBox::Ok))
-                 : box.addButton(buttonCaption(ok), QMessageBox::AcceptRole);
-  QAbstractButton* cancelButton = nullptr;
-  if (!cancel.empty()) cancelButton = box.addButton(buttonCaption(cancel), QMessageBox::RejectRole);
-  box.setDefaultButton(qobject_cast<QPushButton*>(defaultButton));
-  box.setEscapeButton(cancelButton ? cancelButton : defaultButton);
-  box.exec();
-  // Closing the alert by other means counts as its escape button.
-  return box.clickedButton() == defaultButton || !cancelButton ? 1 : 0;
 }
 
 } // namespace
@@ -70,7 +38,8 @@ short doCocoaAlert(short alertNumber, char* arg1, char* arg2, char* arg3, char* 
     // caption, which asks for no second button.
     std::string cancel =
         kiv::ui::localizedString(withCancel ? (base + "_Cancel").c_str() : nullptr);
-    return runInformationalAlert(title, message, ok, cancel);
+    if (auto answer = kiv::platform::runAlertPanel(title, message, ok, cancel)) return *answer;
+    return answerOnConsole(title, message, ok, cancel);
   } catch (...) {
     // Out of memory while building the texts: answer as an alert that could not be shown.
     return withCancel ? 0 : 1;
@@ -78,5 +47,5 @@ short doCocoaAlert(short alertNumber, char* arg1, char* arg2, char* arg3, char* 
 }
 
 void KivSysBeep() {
-  if (kiv::ui::userInterfaceAvailable()) QApplication::beep();
+  kiv::platform::noThrow([] { kiv::platform::beep(); });
 }

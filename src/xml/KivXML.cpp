@@ -2,9 +2,9 @@
 #include "KivXML.h"
 
 #include <libxml/tree.h>
-#include <libxml/xmlwriter.h>
 
 #include "xml/KivXMLWriteState.h"
+#include "xml/KivXMLWriteSupport.h"
 
 KivXML::KivXML() : xmldoc(nullptr), rootNode(nullptr), writer(nullptr), writeState(nullptr) {
   dtdName[0] = '\0';
@@ -19,13 +19,7 @@ KivXML::~KivXML() {
 
 void KivXML::CloseDoc() {
   if (xmldoc != nullptr) xmlFreeDoc(xmldoc);
-  if (writer != nullptr) {
-    // Ending the document closes every element still open, the root included; freeing the
-    // writer flushes and closes the file.
-    xmlTextWriterEndDocument(writer);
-    xmlFreeTextWriter(writer);
-  }
   xmldoc = nullptr;
   rootNode = nullptr;
-  writer = nullptr;
+  kiv::xml::completeDocument(writer);
 }

@@ -3,7 +3,7 @@
 
 #include <libxml/tree.h>
 
-#include "detail/DiagnosticsLog.h"
+#include "xml/KivXMLGuards.h"
 #include "xml/XmlReadSupport.h"
 #include "xml/XmlText.h"
 
@@ -55,10 +55,7 @@ template <typename Match> xmlNode* walk(xmlNode* node, Match& match, int depth =
 } // namespace
 
 xmlNode* KivXML::FindNode(xmlNode* start, const char* name) {
-  if (xmldoc == nullptr || rootNode == nullptr) {
-    KivNoDebug("KivXML::FindNode() : xmldoc is NULL !");
-    return nullptr;
-  }
+  if (!kiv::xml::hasDocument(*this, "FindNode")) return nullptr;
   if (name == nullptr || name[0] == '\0') return nullptr;
   auto match = [name](xmlNode* node) { return kiv::xml::nameIs(node->name, name); };
   return walk(start != nullptr ? start : rootNode, match);
@@ -66,10 +63,7 @@ xmlNode* KivXML::FindNode(xmlNode* start, const char* name) {
 
 xmlNode* KivXML::FindNode(xmlNode* start, const char* name, const char* attrName,
                           const char* attrValue) {
-  if (xmldoc == nullptr || rootNode == nullptr) {
-    KivNoDebug("KivXML::FindNode() : xmldoc is NULL !");
-    return nullptr;
-  }
+  if (!kiv::xml::hasDocument(*this, "FindNode")) return nullptr;
   if (name == nullptr || name[0] == '\0') return nullptr;
   if (attrName == nullptr || attrValue == nullptr) return nullptr;
   auto match = [&](xmlNode* node) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "xml/KivXMLGuards.h"
 #include "xml/KivXMLWriteSupport.h"
 #include "xml/XmlText.h"
 
@@ -33,10 +34,7 @@ OSErr KivXML::ImportTree(KivXML* source, _xmlNode* section) {
 }
 
 OSErr KivXML::_ImportTree(KivXML* source, _xmlNode* first) {
-  if (writer == nullptr) {
-    kiv::xml::quietLine("KivXML::ImportTree() : no writer !");
-    return -12;
-  }
+  if (!kiv::xml::hasWriter(*this, "ImportTree")) return kKivXMLNoWriterToImport;
   // The walk keeps its own stack instead of recursing, so that a tree nested deeper than the
   // parser allows (nodes inserted in memory) cannot exhaust the call stack. Each entry is the
   // sibling to go on with once the section entered has been written.

@@ -1,17 +1,20 @@
 // KivXML: opening a file for reading.
 #include "KivXML.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <libxml/tree.h>
 
 #include "detail/DiagnosticsLog.h"
+#include "platform/files/Entries.h"
 #include "xml/XmlParse.h"
 
 OSErr KivXML::OpenDoc(const char* path) {
-  struct stat st;
-  if (path == nullptr || path[0] == '\0' || stat(path, &st) != 0) return 1;
+  // Only a regular file is read: a FIFO or a device may block or never end. The file is opened
+  // without waiting for a writer and checked again through its descriptor, so that what is
+  // parsed is what was checked, whatever replaced the name meanwhile.
+  kiv::platform::FileStamp file;
+  bool exists = false;
+  int fd = kiv::platform::openRegularFile(path, file, exists);
+  if (!exists) return kKivXMLFileNotFound;
 
   // A document still open would otherwise be lost (and rootNode left pointing into it):
   // opening replaces it.
@@ -19,20 +22,14 @@ OSErr KivXML::OpenDoc(const char* path) {
   xmldoc = nullptr;
   rootNode = nullptr;
 
-  // Only a regular file is read: a FIFO or a device may block or never end. The file is opened
-  // without waiting for a writer and checked again through its descriptor, so that what is
-  // parsed is what was checked, whatever replaced the name meanwhile.
-  if (S_ISREG(st.st_mode)) {
-    int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd >= 0) xmldoc = kiv::xml::parseFile(fd);
-  }
-  if (xmldoc == nullptr) return 2;
+  if (fd >= 0) xmldoc = kiv::xml::parseFile(fd, file.size);
+  if (xmldoc == nullptr) return kKivXMLNotParsed;
 
   rootNode = xmlDocGetRootElement(xmldoc);
   if (rootNode == nullptr) {
     KivDebugAlways("XML empty document");
     CloseDoc();
-    return -4;
+    return kKivXMLNoRootElement;
   }
   return 0;
 }

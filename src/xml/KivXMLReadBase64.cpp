@@ -8,7 +8,7 @@
 
 #include <libxml/tree.h>
 
-#include "detail/DiagnosticsLog.h"
+#include "xml/KivXMLGuards.h"
 #include "xml/XmlReadSupport.h"
 #include "xml/XmlText.h"
 
@@ -18,12 +18,9 @@ OSErr KivXML::ReadNodeBase64String(const char* name, char* value) {
 
 OSErr KivXML::ReadNodeBase64String(const char* name, char* value, size_t valueSize) {
   kiv::xml::clear(value, valueSize);
-  if (xmldoc == nullptr || rootNode == nullptr) {
-    KivNoDebug("KivXML::ReadNodeBase64String() : xmldoc is NULL !");
-    return -3;
-  }
+  if (!kiv::xml::hasDocument(*this, "ReadNodeBase64String")) return kKivXMLNoDocument;
   xmlNode* node = FindNode(nullptr, name);
-  if (node == nullptr) return -5;
+  if (node == nullptr) return kKivXMLNoElement;
 
   // Only the text that the value needs is gathered: every group of four characters decodes to
   // at most three bytes, and the bytes of a group depend on its own characters alone. Long values

@@ -7,7 +7,7 @@
 
 #include <libxml/tree.h>
 
-#include "detail/DiagnosticsLog.h"
+#include "xml/KivXMLGuards.h"
 #include "xml/XmlReadSupport.h"
 
 namespace {
@@ -36,10 +36,7 @@ OSErr KivXML::ReadNodeShort(const char* name, short& value) {
 }
 
 OSErr KivXML::ReadNodeUInt16(xmlNode* node, unsigned short& value) {
-  if (xmldoc == nullptr || rootNode == nullptr) {
-    KivNoDebug("KivXML::ReadNodeUInt16() : xmldoc is NULL !");
-    return -3;
-  }
+  if (!kiv::xml::hasDocument(*this, "ReadNodeUInt16")) return kKivXMLNoDocument;
   char text[32];
   OSErr err = ReadNodeStringValue(node, text, sizeof text);
   if (err != 0) return err;
@@ -48,20 +45,14 @@ OSErr KivXML::ReadNodeUInt16(xmlNode* node, unsigned short& value) {
 }
 
 OSErr KivXML::ReadNodeLong(const char* name, int& value) {
-  if (xmldoc == nullptr || rootNode == nullptr) {
-    KivNoDebug("KivXML::ReadNodeLong() : xmldoc is NULL !");
-    return -3;
-  }
+  if (!kiv::xml::hasDocument(*this, "ReadNodeLong")) return kKivXMLNoDocument;
   xmlNode* node = FindNode(nullptr, name);
-  if (node == nullptr) return -5;
+  if (node == nullptr) return kKivXMLNoElement;
   return ReadNodeLong(node, value);
 }
 
 OSErr KivXML::ReadNodeLong(xmlNode* node, int& value) {
-  if (xmldoc == nullptr || rootNode == nullptr) {
-    KivNoDebug("KivXML::ReadNodeLong() : xmldoc is NULL !");
-    return -3;
-  }
+  if (!kiv::xml::hasDocument(*this, "ReadNodeLong")) return kKivXMLNoDocument;
   char text[300];
   OSErr err = ReadNodeStringValue(node, text, sizeof text);
   if (err != 0) return err;
@@ -70,10 +61,7 @@ OSErr KivXML::ReadNodeLong(xmlNode* node, int& value) {
 }
 
 OSErr KivXML::ReadNodeDouble(const char* name, double& value) {
-  if (xmldoc == nullptr || rootNode == nullptr) {
-    KivNoDebug("KivXML::ReadNodeDouble() : xmldoc is NULL !");
-    return -3;
-  }
+  if (!kiv::xml::hasDocument(*this, "ReadNodeDouble")) return kKivXMLNoDocument;
   char text[300];
   OSErr err = ReadNodeString(name, text, sizeof text);
   if (err != 0) return err;
@@ -82,10 +70,7 @@ OSErr KivXML::ReadNodeDouble(const char* name, double& value) {
 }
 
 OSErr KivXML::ReadNodeDouble(xmlNode* node, double& value) {
-  if (xmldoc == nullptr || rootNode == nullptr) {
-    KivNoDebug("KivXML::ReadNodeDouble() : xmldoc is NULL !");
-    return -3;
-  }
+  if (!kiv::xml::hasDocument(*this, "ReadNodeDouble")) return kKivXMLNoDocument;
   char text[300];
   OSErr err = ReadNodeStringValue(node, text, sizeof text);
   if (err != 0) return err;
@@ -111,16 +96,16 @@ OSErr KivXML::ReadNodeUChar(xmlNode* node, unsigned char& value) {
 
 OSErr KivXML::ReadRGBColor(const char* name, RGBColor& color) {
   xmlNode* section = FindNode(nullptr, name);
-  if (section == nullptr) return -5;
+  if (section == nullptr) return kKivXMLNoElement;
   // Each component is searched from the section on, as every search is.
   xmlNode* node = FindNode(section, "red");
-  if (node == nullptr) return -5;
+  if (node == nullptr) return kKivXMLNoElement;
   ReadNodeUInt16(node, color.red);
   node = FindNode(section, "green");
-  if (node == nullptr) return -5;
+  if (node == nullptr) return kKivXMLNoElement;
   ReadNodeUInt16(node, color.green);
   node = FindNode(section, "blue");
-  if (node == nullptr) return -5;
+  if (node == nullptr) return kKivXMLNoElement;
   ReadNodeUInt16(node, color.blue);
   return 0;
 }

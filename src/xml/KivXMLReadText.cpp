@@ -3,7 +3,7 @@
 
 #include <libxml/tree.h>
 
-#include "detail/DiagnosticsLog.h"
+#include "xml/KivXMLGuards.h"
 #include "xml/XmlReadSupport.h"
 #include "xml/XmlText.h"
 
@@ -16,10 +16,10 @@ OSErr KivXML::ReadNodeAttributeStringValue(xmlNode* node, const char* attrName, 
 OSErr KivXML::ReadNodeAttributeStringValue(xmlNode* node, const char* attrName, char* value,
                                            size_t valueSize) {
   kiv::xml::clear(value, valueSize);
-  if (node == nullptr) return -5;
-  if (attrName == nullptr) return -1;
+  if (node == nullptr) return kKivXMLNoElement;
+  if (attrName == nullptr) return kKivXMLNoAttribute;
   xmlAttr* attr = kiv::xml::findAttribute(node, attrName);
-  if (attr == nullptr) return -1;
+  if (attr == nullptr) return kKivXMLNoAttribute;
   kiv::xml::copyText(attr->doc, attr->children, value, valueSize);
   return 0;
 }
@@ -30,11 +30,8 @@ OSErr KivXML::ReadNodeStringValue(xmlNode* node, char* value) {
 
 OSErr KivXML::ReadNodeStringValue(xmlNode* node, char* value, size_t valueSize) {
   kiv::xml::clear(value, valueSize);
-  if (xmldoc == nullptr || rootNode == nullptr) {
-    KivNoDebug("KivXML::ReadNodeStringValue() : xmldoc is NULL !");
-    return -3;
-  }
-  if (node == nullptr) return -5;
+  if (!kiv::xml::hasDocument(*this, "ReadNodeStringValue")) return kKivXMLNoDocument;
+  if (node == nullptr) return kKivXMLNoElement;
   kiv::xml::copyText(xmldoc, node->children, value, valueSize);
   return 0;
 }
@@ -45,12 +42,9 @@ OSErr KivXML::ReadNodeString(const char* name, char* value) {
 
 OSErr KivXML::ReadNodeString(const char* name, char* value, size_t valueSize) {
   kiv::xml::clear(value, valueSize);
-  if (xmldoc == nullptr || rootNode == nullptr) {
-    KivNoDebug("KivXML::ReadNodeString() : xmldoc is NULL !");
-    return -3;
-  }
+  if (!kiv::xml::hasDocument(*this, "ReadNodeString")) return kKivXMLNoDocument;
   xmlNode* node = FindNode(nullptr, name);
-  if (node == nullptr) return -5;
+  if (node == nullptr) return kKivXMLNoElement;
   return ReadNodeStringValue(node, value, valueSize);
 }
 
@@ -60,10 +54,7 @@ OSErr KivXML::ReadNodePath(xmlNode* node, char* path) {
 
 OSErr KivXML::ReadNodePath(xmlNode* node, char* path, size_t pathSize) {
   kiv::xml::clear(path, pathSize);
-  if (xmldoc == nullptr || rootNode == nullptr) {
-    KivNoDebug("KivXML::ReadNodePath() : xmldoc is NULL !");
-    return -3;
-  }
+  if (!kiv::xml::hasDocument(*this, "ReadNodePath")) return kKivXMLNoDocument;
   // Paths are accepted up to 299 bytes.
   char text[300];
   OSErr err = ReadNodeStringValue(node, text, sizeof text);
@@ -78,11 +69,8 @@ OSErr KivXML::ReadNodePath(const char* name, char* path) {
 
 OSErr KivXML::ReadNodePath(const char* name, char* path, size_t pathSize) {
   kiv::xml::clear(path, pathSize);
-  if (xmldoc == nullptr || rootNode == nullptr) {
-    KivNoDebug("KivXML::ReadNodePath() : xmldoc is NULL !");
-    return -3;
-  }
+  if (!kiv::xml::hasDocument(*this, "ReadNodePath")) return kKivXMLNoDocument;
   xmlNode* node = FindNode(nullptr, name);
-  if (node == nullptr) return -5;
+  if (node == nullptr) return kKivXMLNoElement;
   return ReadNodePath(node, path, pathSize);
 }

@@ -22,7 +22,7 @@ OSErr KivXML::AddDateStringNodeN(const char* name, long date, bool fullStyle, bo
       char roman[256];
       char utf8[3 * 255 + 1];
       P2CStrCopy(text, roman);
-      if (!kiv::xml::romanToUtf8(roman, utf8, sizeof utf8)) return -8;
+      if (!kiv::xml::romanToUtf8(roman, utf8, sizeof utf8)) return kKivXMLWriteFailed;
       return AddNode(name, utf8);
     }
   }

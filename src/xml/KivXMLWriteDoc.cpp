@@ -15,6 +15,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <system_error>
 
@@ -63,14 +64,10 @@ int closeOutput(void* context) {
 
 // Opens the staged file of a new document for `path` and returns its output, or null when no
 // file can be written there.
-Output* openOutput(const char* path, bool compressed) {
-  Output* out = new (std::nothrow) Output;
-  if (out == nullptr) return nullptr;
+std::unique_ptr<Output> openOutput(const char* path, bool compressed) {
+  std::unique_ptr<Output> out(new (std::nothrow) Output);
   std::error_code ec;
-  if (!out->file.open(path, compressed, ec)) {
-    delete out;
-    return nullptr;
-  }
+  if (out == nullptr || !out->file.open(path, compressed, ec)) return nullptr;
   // The reader inflates a compressed document only up to a multiple of its stored size; a
   // document that would inflate beyond that is not put in place, since it could not be read.
   if (compressed) {
@@ -92,28 +89,23 @@ OSErr KivXML::SetDTD(const char* name, const char* pubID, const char* sysID) {
 
 OSErr KivXML::CreateDoc(const char* path, const char* rootName, bool compressed) {
   // A document still being written is completed first rather than left unfinished.
-  if (writer != nullptr) {
-    xmlTextWriterEndDocument(writer);
-    xmlFreeTextWriter(writer);
-    writer = nullptr;
-  }
-  if (path == nullptr || *path == '\0') return -7;
+  kiv::xml::completeDocument(writer);
+  if (path == nullptr || *path == '\0') return kKivXMLCannotCreate;
   if (writeState == nullptr) writeState = new (std::nothrow) WriteState;
-  if (writeState == nullptr) return -7;
-  Output* out = openOutput(path, compressed);
-  if (out == nullptr) return -7;
-  // From here on the output buffer owns `out`: closing the buffer closes the output.
-  xmlOutputBufferPtr buffer = xmlOutputBufferCreateIO(writeOutput, closeOutput, out, nullptr);
-  if (buffer == nullptr) {
-    out->abandoned = true;
-    closeOutput(out);
-    return -7;
-  }
+  if (writeState == nullptr) return kKivXMLCannotCreate;
+  std::unique_ptr<Output> opened = openOutput(path, compressed);
+  if (opened == nullptr) return kKivXMLCannotCreate;
+  // Once the output buffer exists, it owns the output: closing the buffer closes the output.
+  // Without it, the output is dropped with its staged file.
+  xmlOutputBufferPtr buffer =
+      xmlOutputBufferCreateIO(writeOutput, closeOutput, opened.get(), nullptr);
+  if (buffer == nullptr) return kKivXMLCannotCreate;
+  Output* out = opened.release();
   writer = xmlNewTextWriter(buffer);
   if (writer == nullptr) {
     out->abandoned = true;
     xmlOutputBufferClose(buffer);
-    return -7;
+    return kKivXMLCannotCreate;
   }
 
   xmlTextWriterSetIndent(writer, 1);
@@ -121,14 +113,14 @@ OSErr KivXML::CreateDoc(const char* path, const char* rootName, bool compressed)
   writeState->reset();
   if (xmlTextWriterStartDocument(writer, nullptr, "UTF-8", nullptr) < 0) {
     out->abandoned = true; // the writer stays until CloseDoc, which keeps the previous file
-    return -8;
+    return kKivXMLWriteFailed;
   }
   // A declaration that would not read back, like a bad root name, fails the document.
   bool doctype = dtdName[0] != '\0';
   if ((doctype && !kiv::xml::isDoctype(dtdName, dtdPubID, dtdSysID)) ||
       !writeState->mayStartRoot(rootName)) {
     out->abandoned = true;
-    return -8;
+    return kKivXMLWriteFailed;
   }
   if (doctype) {
     xmlTextWriterStartDTD(writer, BAD_CAST dtdName, BAD_CAST dtdPubID, BAD_CAST dtdSysID);
@@ -136,7 +128,7 @@ OSErr KivXML::CreateDoc(const char* path, const char* rootName, bool compressed)
   }
   if (xmlTextWriterStartElement(writer, BAD_CAST rootName) < 0) {
     out->abandoned = true;
-    return -8;
+    return kKivXMLWriteFailed;
   }
   writeState->started(rootName);
   return 0;

@@ -2,14 +2,22 @@
 #include "xml/KivXMLWriteSupport.h"
 
 #include <libxml/tree.h>
+#include <libxml/xmlwriter.h>
 
 #include <cstring>
 
 #include "KIV_Str.h"
-#include "KivDebug.h"
+#include "platform/string/Utf8.h"
 #include "xml/XmlLimits.h"
 
 namespace kiv::xml {
+
+void completeDocument(_xmlTextWriter*& writer) {
+  if (writer == nullptr) return;
+  xmlTextWriterEndDocument(writer);
+  xmlFreeTextWriter(writer);
+  writer = nullptr;
+}
 
 bool romanToUtf8(const char* src, char* dst, std::size_t dstSize) {
   if (dst == nullptr || dstSize == 0) return false;
@@ -37,13 +45,7 @@ bool romanToUtf8(const char* src, char* dst, std::size_t dstSize) {
 void copyField(char* dst, std::size_t dstSize, const char* src) {
   if (dst == nullptr || dstSize == 0) return;
   if (src == nullptr) src = "";
-  std::size_t n = strnlen(src, dstSize);
-  if (n >= dstSize) {
-    n = dstSize - 1;
-    // Step back over continuation bytes so that the cut falls before a lead byte.
-    while (n > 0 && (static_cast<unsigned char>(src[n]) & 0xC0) == 0x80)
-      --n;
-  }
+  std::size_t n = platform::utf8CutLength(src, strnlen(src, dstSize), dstSize - 1);
   std::memmove(dst, src, n);
   dst[n] = '\0';
 }
@@ -107,7 +109,5 @@ std::size_t base64TextBytes(std::size_t length) {
   std::size_t groups = length / 3 + (length % 3 != 0);
   return groups == 0 ? 0 : groups * 4 + (groups - 1) / 18;
 }
-
-void quietLine(const char* line) { KivNoDebug("%s", line); }
 
 } // namespace kiv::xml

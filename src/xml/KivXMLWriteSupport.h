@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string_view>
 
+struct _xmlTextWriter;
+
 namespace kiv::xml {
 
 // Longest formatted text, and longest UTF-8 form of it, that the format operations accept.
@@ -12,6 +14,11 @@ constexpr std::size_t kFormatLimit = 511;
 constexpr std::size_t kPathLimit = 299;
 // Longest file name, in Mac Roman and in UTF-8, that CreateDoc takes from a file reference.
 constexpr std::size_t kFileNameLimit = 63;
+
+// Completes the document that `writer` writes, if any: ending the document closes every element
+// still open, the root included, and freeing the writer flushes and closes its output (which
+// puts the file in place). The writer is null afterwards.
+void completeDocument(_xmlTextWriter*& writer);
 
 // Converts the Mac Roman C string src into UTF-8 in dst, which holds dstSize bytes with the
 // terminator. All or nothing: when the text does not fit, dst is left empty and false is
@@ -45,8 +52,5 @@ bool isDoctype(const char* name, const char* pubID, const char* sysID);
 // four characters for every three bytes or fewer, and a line break after every 72 characters but
 // the last, which the reader takes as one line feed.
 std::size_t base64TextBytes(std::size_t length);
-
-// Hands a misuse line to the quiet diagnostics entry.
-void quietLine(const char* line);
 
 } // namespace kiv::xml

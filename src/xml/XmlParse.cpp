@@ -2,15 +2,11 @@
 //
 // The parser reads the file through callbacks of this file, never by its name: libxml2 would
 // otherwise interpret the name (as a URI, "-" as standard input) and decompress without bound.
-// The read callback decompresses with zlib up to a cap, and on every call checks what the parser
+// The read callback decompresses up to a cap, and on every call checks what the parser
 // has built so far against the limits that its own checks lack (counts whose cost grows with
 // their square). Entity texts are checked when the parser first resolves them. Once the tree is
 // built, the text that the readers can gather from it is measured against the size of the input.
 #include "xml/XmlParse.h"
-
-#include <sys/stat.h>
-#include <unistd.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -26,6 +22,8 @@
 #include <libxml/hash.h>
 #include <libxml/parser.h>
 
+#include "platform/compression/Gzip.h"
+#include "platform/files/Entries.h"
 #include "xml/XmlLimits.h"
 
 namespace kiv::xml {
@@ -45,7 +43,7 @@ std::size_t multiplySaturated(std::size_t a, std::size_t b) {
 }
 
 struct Input {
-  gzFile file = nullptr;
+  platform::GzipReader file;
   xmlParserCtxtPtr parser = nullptr;
   std::size_t inflatedLimit = 0; // for compressed content
   std::size_t inflated = 0;      // bytes read from the file after decompression
@@ -77,8 +75,8 @@ int readInput(void* context, char* out, int length) {
   if (!in.failed && beyondParserLimits(in.parser)) in.failed = true;
   if (in.failed) return -1;
   if (in.next == in.have) {
-    // zlib passes content that is not gzip through unchanged.
-    int n = gzread(in.file, in.buffer, sizeof in.buffer);
+    // Content that is not gzip passes through unchanged.
+    int n = in.file.read(in.buffer, sizeof in.buffer);
     if (n <= 0) {
       if (n < 0) in.failed = true;
       return n < 0 ? -1 : 0;
@@ -86,7 +84,7 @@ int readInput(void* context, char* out, int length) {
     in.have = n;
     in.next = 0;
     in.inflated += static_cast<std::size_t>(n);
-    if (!gzdirect(in.file) && in.inflated > in.inflatedLimit) {
+    if (!in.file.direct() && in.inflated > in.inflatedLimit) {
       in.failed = true;
       return -1;
     }
@@ -98,7 +96,7 @@ int readInput(void* context, char* out, int length) {
   return n;
 }
 
-int closeInput(void*) { return 0; } // the file is closed by parseFile
+int closeInput(void*) { return 0; } // the file is closed with the Input
 
 // An upper bound of the attributes that a start tag in the text carries: the '=' signs from a
 // '<' that opens a start tag to the next '<', which no attribute value may hold.
@@ -206,26 +204,16 @@ bool expandsTooMuch(xmlDoc* doc, std::size_t parsed) {
 
 } // namespace
 
-xmlDoc* parseFile(int fd) {
-  struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    close(fd);
-    return nullptr;
-  }
+xmlDoc* parseFile(int fd, std::uint64_t size) {
   std::unique_ptr<Input> in(new (std::nothrow) Input);
   if (in == nullptr) {
-    close(fd);
+    platform::closeFile(fd);
     return nullptr;
   }
-  in->file = gzdopen(fd, "rb");
-  if (in->file == nullptr) {
-    close(fd);
-    return nullptr;
-  }
-  in->inflatedLimit =
-      std::min(kMaxInflated,
-               std::max(kInflateFloor,
-                        multiplySaturated(kInflateRatio, static_cast<std::size_t>(st.st_size))));
+  if (!in->file.open(fd)) return nullptr;
+  in->inflatedLimit = std::min(
+      kMaxInflated,
+      std::max(kInflateFloor, multiplySaturated(kInflateRatio, static_cast<std::size_t>(size))));
 
   xmlDoc* doc = nullptr;
   xmlParserCtxtPtr parser = xmlNewParserCtxt();
@@ -239,7 +227,6 @@ xmlDoc* parseFile(int fd) {
     doc = xmlCtxtReadIO(parser, readInput, closeInput, in.get(), nullptr, nullptr, XML_PARSE_NONET);
     xmlFreeParserCtxt(parser);
   }
-  gzclose(in->file);
   try {
     if (doc != nullptr && (in->failed || expandsTooMuch(doc, in->parsed))) {
       xmlFreeDoc(doc);

@@ -3,11 +3,13 @@
 
 #include <libxml/tree.h>
 
+#include <cstdint>
+
 namespace kiv::xml {
 
-// Parses the file open for reading at fd, which this takes over and closes. The file must be a
-// regular file; gzip-compressed content is decompressed. Returns the document, or NULL when the
-// file is not a well-formed document or crosses one of the limits of XmlLimits.h.
-xmlDoc* parseFile(int fd);
+// Parses the regular file open for reading at fd, of `size` bytes, which this takes over and
+// closes; gzip-compressed content is decompressed. Returns the document, or NULL when the file
+// is not a well-formed document or crosses one of the limits of XmlLimits.h.
+xmlDoc* parseFile(int fd, std::uint64_t size);
 
 } // namespace kiv::xml

@@ -6,28 +6,19 @@
 
 #include <libxml/tree.h>
 
+#include "platform/string/Utf8.h"
+
 namespace kiv::xml {
 
 // Capacity that stands for "no bound": the unbounded readers copy the whole text.
 constexpr std::size_t kUnbounded = static_cast<std::size_t>(-1);
-
-// Length of the longest prefix of text[0..len) that fits in room bytes and does not end inside
-// a UTF-8 sequence.
-inline std::size_t fitUtf8(const char* text, std::size_t len, std::size_t room) {
-  if (len <= room) return len;
-  std::size_t n = room;
-  // Step back over continuation bytes so that the cut falls before a lead byte.
-  while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
-    --n;
-  return n;
-}
 
 // Copies the C string src into dst of dstSize bytes, cut at a UTF-8 character boundary, and
 // terminates it. Writes nothing when dstSize is 0.
 inline void copyCut(char* dst, std::size_t dstSize, const char* src) {
   if (dst == nullptr || dstSize == 0) return;
   std::size_t len = std::strlen(src);
-  std::size_t n = fitUtf8(src, len, dstSize - 1);
+  std::size_t n = platform::utf8CutLength(src, len, dstSize - 1);
   std::memcpy(dst, src, n);
   dst[n] = '\0';
 }

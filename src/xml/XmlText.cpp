@@ -1,27 +1,24 @@
 // Gathering the text of a node list.
 #include "xml/XmlText.h"
 
+#include "platform/string/Utf8.h"
+
 namespace kiv::xml {
 
 void copyText(xmlDoc* doc, xmlNode* first, char* dst, std::size_t dstSize) {
   if (dst == nullptr || dstSize == 0) return;
   const std::size_t room = dstSize - 1;
   std::size_t used = 0;
-  // The first byte that did not fit, if any: it tells whether the cut falls inside a character.
   bool cut = false;
-  unsigned char next = 0;
   forEachTextPiece(doc, first, [&](const char* piece, std::size_t length) {
     std::size_t n = length < room - used ? length : room - used;
     std::memcpy(dst + used, piece, n);
     used += n;
-    if (n == length) return true;
-    cut = true;
-    next = static_cast<unsigned char>(piece[n]);
-    return false;
+    cut = n < length;
+    return !cut;
   });
-  // Step back over the start of a character whose continuation bytes did not fit.
-  while (cut && used > 0 && (next & 0xC0) == 0x80)
-    next = static_cast<unsigned char>(dst[--used]);
+  // A character whose bytes did not all fit is left out whole.
+  if (cut) used = platform::utf8CompleteLength(dst, used);
   dst[used] = '\0';
 }
 

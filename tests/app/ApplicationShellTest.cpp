@@ -38,7 +38,7 @@ LoopRun runLoop(void (*after)(), const std::string& bundle = KIV_APP_BUNDLE_DIR)
   afterClose = after;
   kivtest::ScopedEnv platform{"QT_QPA_PLATFORM", std::string("offscreen")};
   kiv::platform::setMainBundlePath(bundle);
-  kiv::platform::registerApplicationDelegate([]() -> NSApplicationDelegate* {
+  KivRegisterApplicationDelegate([]() -> NSApplicationDelegate* {
     auto* d = new D();
     auto* poll = new QTimer();
     QObject::connect(poll, &QTimer::timeout, [poll, d] {

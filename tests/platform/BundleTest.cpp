@@ -55,7 +55,7 @@ TEST(Bundle, ReadsTopLevelInfoValuesOnly) {
 // The main bundle inside a bundle is exercised by the application shell tests.
 TEST(Bundle, MainBundleOfAProgramOutsideABundleIsItsFolder) {
   const fs::path exe = executablePath();
-  EXPECT_EQ(exe.filename(), "test_app");
+  EXPECT_EQ(exe.filename(), "test_platform");
   EXPECT_EQ(mainBundlePath(), exe.parent_path().string());
   EXPECT_EQ(mainBundleResourcesPath(), (exe.parent_path() / "Resources").string());
 }

@@ -1,7 +1,7 @@
 // Every system function that writes into a caller's buffer, in exactly the room it promises.
-#include "../system/WebTestServer.h"
 #include "ExactRoom.h"
 #include "TestSupport.h"
+#include "WebTestServer.h"
 #include "platform/bundle/CFBundle.h"
 
 #include <KIVStr.h>

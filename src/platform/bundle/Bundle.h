@@ -8,7 +8,6 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace kiv::platform {
 
@@ -30,22 +29,9 @@ std::string bundleResourcesPath(const std::string& bundlePath);
 // The Info.plist of the bundle at `bundlePath`: "<bundlePath>/Contents/Info.plist".
 std::string bundleInfoPlistPath(const std::string& bundlePath);
 
-// One key of a property list's dictionary and the text of its value: the content of a
-// <string>, <integer>, <real> or <date> value, "true" or "false" for the boolean values, and no
-// text for a value of another kind (an array, a dictionary) or a key without a value.
-struct PlistEntry {
-  std::string key;
-  std::optional<std::string> text;
-};
-
-// The top-level dictionary of the property list file at `plistPath` (the <dict> inside <plist>,
-// or a <dict> root), its entries in document order: each <key> element takes the element after
-// it as its value; an element where a key is expected is passed over. Empty optional when the
-// file cannot be parsed or holds no such dictionary.
-std::optional<std::vector<PlistEntry>> plistEntries(const std::string& plistPath);
-
-// The text of the value under `key` in that dictionary, from the first entry of that key. Empty
-// optional when the file has no dictionary, the key is absent or its value has no text.
+// The text of the value under `key` in the top-level dictionary of the property list file at
+// `plistPath` (read by xml/PropertyList.h), from the first entry of that key. Empty optional
+// when the file has no dictionary, the key is absent or its value has no text.
 std::optional<std::string> plistStringValue(const std::string& plistPath, const std::string& key);
 
 // The same for the Info.plist of the bundle at `bundlePath`.

@@ -2,14 +2,14 @@
 
 #include "detail/Files.h"
 #include "platform/bundle/Bundle.h"
+#include "platform/files/Entries.h"
 #include "platform/string/CFObject.h"
+#include "xml/PropertyList.h"
 
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
-#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -44,7 +44,7 @@ CFStringRef utf8String(const std::string& text) {
 // numbers, dates, booleans), read as the key look-ups of Bundle.h read it, so that both agree on
 // every file. A key's first entry decides: one whose value has no text is absent.
 CFDictionaryRef readPlistDictionary(const std::string& file) {
-  const auto entries = kiv::platform::plistEntries(file);
+  const auto entries = kiv::xml::plistEntries(file);
   if (!entries) return nullptr;
   __CFDictionary* out = new __CFDictionary;
   std::set<std::string> seen;
@@ -78,8 +78,8 @@ CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef, const char* path) {
 }
 
 CFBundleRef CFBundleCreate(CFAllocatorRef, CFURLRef url) {
-  std::error_code ec;
-  if (!url || !std::filesystem::is_directory(url->path, ec)) return nullptr;
+  if (!url || kiv::platform::kindOf(url->path.c_str()) != kiv::platform::ObjectKind::folder)
+    return nullptr;
   __CFBundle* bundle = new __CFBundle;
   bundle->path = url->path;
   return bundle;

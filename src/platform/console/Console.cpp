@@ -1,7 +1,8 @@
 // The console log over standard error and syslog.
 #include "detail/Console.h"
 
-#include <glib.h>
+#include "platform/desktop/TextHelpers.h"
+#include "platform/string/Utf8.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -44,13 +45,7 @@ void writeAll(int fd, const char* data, size_t size) {
 
 // The length of text cut to kMaxEntryText bytes, never inside a UTF-8 sequence.
 size_t entryLength(const char* text) {
-  size_t n = strnlen(text, kMaxEntryText + 1);
-  if (n <= kMaxEntryText) return n;
-  n = kMaxEntryText;
-  for (int back = 0; back < 3 && n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80;
-       ++back)
-    --n;
-  return n;
+  return kiv::platform::utf8CutLength(text, strnlen(text, kMaxEntryText + 1), kMaxEntryText);
 }
 
 // Appends valid UTF-8 text with its control characters escaped, so that no text can end the
@@ -87,15 +82,9 @@ void __SendToConsole(const char* text) {
   if (!text) return;
   std::string body;
   try {
-    const size_t n = entryLength(text);
     // Invalid UTF-8 becomes U+FFFD instead of losing the entry.
-    if (g_utf8_validate_len(text, n, nullptr)) {
-      appendEscaped(body, text, n);
-    } else {
-      char* valid = g_utf8_make_valid(text, static_cast<gssize>(n));
-      appendEscaped(body, valid, std::strlen(valid));
-      g_free(valid);
-    }
+    const std::string valid = kiv::platform::validUtf8(text, entryLength(text));
+    appendEscaped(body, valid.data(), valid.size());
 
     struct timeval tv;
     gettimeofday(&tv, nullptr);

@@ -1,4 +1,4 @@
-#include "platform/sysinfo/OsRelease.h"
+#include "platform/desktop/OsRelease.h"
 
 #include <glib.h>
 #include <sys/utsname.h>
@@ -12,6 +12,11 @@ std::string osReleaseValue(const char* key) {
   std::string out = value ? value : "";
   g_free(value);
   return out;
+}
+
+std::string systemName() {
+  std::string name = osReleaseValue("NAME");
+  return name.empty() ? std::string("Linux") : name;
 }
 
 std::string kernelRelease() {

@@ -1,6 +1,7 @@
-#include "platform/files/UserFolders.h"
+#include "platform/desktop/UserFolders.h"
 
-#include <gio/gio.h>
+#include "platform/files/PathText.h"
+
 #include <glib.h>
 
 #include <cstdlib>
@@ -27,12 +28,12 @@ std::string homeFolder() {
 
 std::string configHome() {
   std::string dir = absoluteEnv("XDG_CONFIG_HOME");
-  return dir.empty() ? homeFolder() + "/.config" : dir;
+  return dir.empty() ? joinPath(homeFolder(), ".config") : dir;
 }
 
 std::string dataHome() {
   std::string dir = absoluteEnv("XDG_DATA_HOME");
-  return dir.empty() ? homeFolder() + "/.local/share" : dir;
+  return dir.empty() ? joinPath(joinPath(homeFolder(), ".local"), "share") : dir;
 }
 
 // GLib caches user-dirs.dirs per process; reloading it on each call makes a changed HOME or
@@ -44,7 +45,7 @@ static std::string specialFolder(GUserDirectory which, const char* fallbackLeaf)
   g_reload_user_special_dirs_cache();
   const char* dir = g_get_user_special_dir(which);
   if (dir && *dir) return dir;
-  return homeFolder() + "/" + fallbackLeaf;
+  return joinPath(homeFolder(), fallbackLeaf);
 }
 
 std::string desktopFolder() { return specialFolder(G_USER_DIRECTORY_DESKTOP, "Desktop"); }
@@ -54,19 +55,6 @@ std::string documentsFolder() { return specialFolder(G_USER_DIRECTORY_DOCUMENTS,
 std::string temporaryFolder() {
   const char* dir = g_get_tmp_dir();
   return dir && *dir ? dir : "/tmp";
-}
-
-bool openWithDefaultApplication(const char* path) {
-  if (!path || !*path) return false;
-  GFile* file = g_file_new_for_path(path);
-  char* uri = g_file_get_uri(file);
-  g_object_unref(file);
-  if (!uri) return false;
-  GError* error = nullptr;
-  gboolean ok = g_app_info_launch_default_for_uri(uri, nullptr, &error);
-  if (error) g_error_free(error);
-  g_free(uri);
-  return ok;
 }
 
 } // namespace kiv::platform

@@ -22,7 +22,4 @@ std::string documentsFolder();
 // The temporary folder ($TMPDIR when the process first asks, else /tmp).
 std::string temporaryFolder();
 
-// Opens `path` with the user's default application for its type; false when none was started.
-bool openWithDefaultApplication(const char* path);
-
 } // namespace kiv::platform

@@ -1,27 +1,42 @@
-#include "platform/workspace/Workspace.h"
+#include "platform/desktop/Workspace.h"
 
 #include "platform/bundle/Bundle.h"
+#include "platform/desktop/TextHelpers.h"
+#include "platform/files/Entries.h"
+#include "platform/files/PathText.h"
 
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 
-#include <cstring>
-#include <filesystem>
+#include <memory>
 #include <string>
-#include <system_error>
-
-namespace fs = std::filesystem;
 
 namespace kiv::platform {
 
 namespace {
 
-bool launchInfo(GAppInfo* info) {
+struct GObjectDeleter {
+  void operator()(gpointer object) const { g_object_unref(object); }
+};
+using AppInfo = std::unique_ptr<GAppInfo, GObjectDeleter>;
+
+struct GErrorDeleter {
+  void operator()(GError* error) const { g_error_free(error); }
+};
+
+struct GFreeDeleter {
+  void operator()(void* p) const { g_free(p); }
+};
+
+struct AppListDeleter {
+  void operator()(GList* list) const { g_list_free_full(list, g_object_unref); }
+};
+
+bool launchInfo(AppInfo info) {
   if (!info) return false;
   GError* error = nullptr;
-  gboolean ok = g_app_info_launch(info, nullptr, nullptr, &error);
-  g_clear_error(&error);
-  g_object_unref(info);
+  gboolean ok = g_app_info_launch(info.get(), nullptr, nullptr, &error);
+  std::unique_ptr<GError, GErrorDeleter> failure(error);
   return ok;
 }
 
@@ -40,58 +55,47 @@ std::string commandLineArgument(const std::string& text) {
 
 bool launchExecutable(const std::string& path) {
   GError* error = nullptr;
-  GAppInfo* info = g_app_info_create_from_commandline(commandLineArgument(path).c_str(), nullptr,
-                                                      G_APP_INFO_CREATE_NONE, &error);
-  g_clear_error(&error);
-  return launchInfo(info);
+  AppInfo info(g_app_info_create_from_commandline(commandLineArgument(path).c_str(), nullptr,
+                                                  G_APP_INFO_CREATE_NONE, &error));
+  std::unique_ptr<GError, GErrorDeleter> failure(error);
+  return launchInfo(std::move(info));
 }
 
-bool isExecutableFile(const fs::path& p) {
-  std::error_code ec;
-  if (!fs::is_regular_file(p, ec)) return false;
-  auto perms = fs::status(p, ec).permissions();
-  return !ec && (perms & (fs::perms::owner_exec | fs::perms::group_exec |
-                          fs::perms::others_exec)) != fs::perms::none;
+// The executable of a bundle: Contents/Linux/<CFBundleExecutable>, else Contents/Linux/<Name>
+// (the bundle's name without ".app").
+std::string bundleExecutable(const std::string& bundle) {
+  const std::string dir = joinPath(joinPath(bundle, "Contents"), "Linux");
+  std::string exe = bundleInfoValue(bundle, "CFBundleExecutable").value_or("");
+  if (!exe.empty() && exe.find('/') == std::string::npos &&
+      isExecutableFile(joinPath(dir, exe).c_str()))
+    return joinPath(dir, exe);
+  std::string name(leafOf(bundle));
+  const std::string::size_type dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.resize(dot);
+  const std::string byName = joinPath(dir, name);
+  return isExecutableFile(byName.c_str()) ? byName : std::string();
 }
 
-// The executable of a bundle: Contents/Linux/<CFBundleExecutable>, else Contents/Linux/<Name>.
-std::string bundleExecutable(const fs::path& bundle) {
-  fs::path dir = bundle / "Contents" / "Linux";
-  std::string exe = bundleInfoValue(bundle.string(), "CFBundleExecutable").value_or("");
-  if (!exe.empty() && exe.find('/') == std::string::npos && isExecutableFile(dir / exe))
-    return (dir / exe).string();
-  fs::path byName = dir / bundle.stem();
-  return isExecutableFile(byName) ? byName.string() : std::string();
-}
-
-bool sameText(const char* a, const char* b) {
-  if (!a || !b) return false;
-  gchar* fa = g_utf8_casefold(a, -1);
-  gchar* fb = g_utf8_casefold(b, -1);
-  bool same = std::strcmp(fa, fb) == 0;
-  g_free(fa);
-  g_free(fb);
-  return same;
+bool endsWith(const std::string& text, const char* suffix) {
+  const std::string::size_type n = std::char_traits<char>::length(suffix);
+  return text.size() >= n && text.compare(text.size() - n, n, suffix) == 0;
 }
 
 // The installed application whose name (or, failing that, executable) is `name`.
-GAppInfo* findByName(const char* name) {
-  GList* all = g_app_info_get_all();
-  GAppInfo* found = nullptr;
-  for (GList* l = all; l && !found; l = l->next) {
+AppInfo findByName(const char* name) {
+  std::unique_ptr<GList, AppListDeleter> all(g_app_info_get_all());
+  for (GList* l = all.get(); l; l = l->next) {
     GAppInfo* info = G_APP_INFO(l->data);
-    if (sameText(g_app_info_get_name(info), name) ||
-        sameText(g_app_info_get_display_name(info), name))
-      found = info;
+    if (sameTextIgnoringCase(g_app_info_get_name(info), name) ||
+        sameTextIgnoringCase(g_app_info_get_display_name(info), name))
+      return AppInfo(G_APP_INFO(g_object_ref(info)));
   }
-  for (GList* l = all; l && !found; l = l->next) {
+  for (GList* l = all.get(); l; l = l->next) {
     GAppInfo* info = G_APP_INFO(l->data);
     const char* exe = g_app_info_get_executable(info);
-    if (exe && fs::path(exe).filename() == name) found = info;
+    if (exe && leafOf(exe) == name) return AppInfo(G_APP_INFO(g_object_ref(info)));
   }
-  if (found) g_object_ref(found);
-  g_list_free_full(all, g_object_unref);
-  return found;
+  return nullptr;
 }
 
 } // namespace
@@ -100,27 +104,32 @@ bool openURI(const char* uri) {
   if (!uri || !g_uri_peek_scheme(uri)) return false;
   GError* error = nullptr;
   gboolean ok = g_app_info_launch_default_for_uri(uri, nullptr, &error);
-  g_clear_error(&error);
+  std::unique_ptr<GError, GErrorDeleter> failure(error);
   return ok;
+}
+
+bool openFile(const char* path) {
+  if (!path || !*path) return false;
+  std::unique_ptr<GFile, GObjectDeleter> file(g_file_new_for_path(path));
+  std::unique_ptr<char, GFreeDeleter> uri(g_file_get_uri(file.get()));
+  return uri && openURI(uri.get());
 }
 
 bool launchApplication(const char* name) {
   if (!name || !*name || !g_utf8_validate(name, -1, nullptr)) return false;
-  std::string text(name);
-  std::error_code ec;
+  const std::string text(name);
   if (text.find('/') != std::string::npos) {
-    fs::path p(text);
-    if (p.extension() == ".desktop")
-      return launchInfo(G_APP_INFO(g_desktop_app_info_new_from_filename(p.c_str())));
-    if (fs::is_directory(p, ec)) {
-      std::string exe = bundleExecutable(p);
+    if (endsWith(text, ".desktop"))
+      return launchInfo(AppInfo(G_APP_INFO(g_desktop_app_info_new_from_filename(name))));
+    if (kindOf(name) == ObjectKind::folder) {
+      std::string exe = bundleExecutable(text);
       return !exe.empty() && launchExecutable(exe);
     }
-    return isExecutableFile(p) && launchExecutable(text);
+    return isExecutableFile(name) && launchExecutable(text);
   }
   GDesktopAppInfo* byId = g_desktop_app_info_new(name);
   if (!byId) byId = g_desktop_app_info_new((text + ".desktop").c_str());
-  if (byId) return launchInfo(G_APP_INFO(byId));
+  if (byId) return launchInfo(AppInfo(G_APP_INFO(byId)));
   return launchInfo(findByName(name));
 }
 

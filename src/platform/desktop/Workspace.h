@@ -1,5 +1,6 @@
-// The desktop's workspace: opening URIs in the preferred application and starting desktop
-// applications, through GIO. Both return at once; the started program lives on by itself.
+// The desktop's workspace, through GIO: opening URIs and files in the user's preferred
+// application and starting desktop applications. Each returns at once; the started program
+// lives on by itself.
 #pragma once
 
 namespace kiv::platform {
@@ -7,6 +8,10 @@ namespace kiv::platform {
 // Hands the URI to the default application for its scheme (or, for file: URIs, for the file's
 // type). False when the text has no scheme, no application is registered or the start failed.
 bool openURI(const char* uri);
+
+// Opens the file at `path` with the user's default application for its type, as openURI does
+// with the file's URI; false for a null or empty path.
+bool openFile(const char* path);
 
 // Starts the application that `name` designates: a desktop-file id (with or without
 // ".desktop"), an application's name as its desktop entry shows it (compared without regard to

@@ -2,12 +2,13 @@
 // and inode it had; see include/detail/Files.h.
 #include "detail/Files.h"
 
+#include "platform/desktop/UserFolders.h"
 #include "platform/files/Entries.h"
 #include "platform/files/Identity.h"
+#include "platform/files/PathText.h"
 #include "platform/files/Transfer.h"
-#include "platform/files/UserFolders.h"
-
-#include <unicode/ustring.h>
+#include "platform/string/Utf8.h"
+#include "platform/time/Time1904.h"
 
 #include <cerrno>
 #include <climits>
@@ -19,8 +20,6 @@
 #include <unistd.h>
 
 namespace {
-
-constexpr SInt64 kSeconds1904To1970 = 2082844800;
 
 OSErr errnoStatus(int err) {
   switch (err) {
@@ -89,36 +88,21 @@ OSErr checkRef(const FSRef* ref, struct stat* st) {
 }
 
 UTCDateTime toUTC(const struct timespec& ts) {
-  UTCDateTime d = {0, 0, 0};
-  SInt64 secs = SInt64(ts.tv_sec) + kSeconds1904To1970;
-  if (secs < 0) return d;
-  d.highSeconds = UInt16((UInt64(secs) >> 32) & 0xFFFF);
-  d.lowSeconds = UInt32(UInt64(secs) & 0xFFFFFFFFu);
-  d.fraction = UInt16((UInt64(ts.tv_nsec) * 65536u) / 1000000000u);
-  return d;
+  return kiv::platform::utcDateTimeFromPosix(ts.tv_sec, ts.tv_nsec);
 }
 
 struct timespec fromUTC(const UTCDateTime& d) {
+  std::int64_t seconds = 0;
+  long nanoseconds = 0;
+  kiv::platform::posixTimeOf(d, seconds, nanoseconds);
   struct timespec ts;
-  UInt64 secs = (UInt64(d.highSeconds) << 32) | d.lowSeconds;
-  ts.tv_sec = time_t(SInt64(secs) - kSeconds1904To1970);
-  ts.tv_nsec = long((UInt64(d.fraction) * 1000000000u) >> 16);
+  ts.tv_sec = time_t(seconds);
+  ts.tv_nsec = nanoseconds;
   return ts;
 }
 
 // Volume numbers are negative and equal for objects on the same file system.
 FSVolumeRefNum volumeOf(dev_t dev) { return FSVolumeRefNum(-1 - SInt32(UInt64(dev) % 32767u)); }
-
-std::string parentOf(const std::string& path) {
-  size_t slash = path.find_last_of('/');
-  if (slash == 0 || slash == std::string::npos) return "/";
-  return path.substr(0, slash);
-}
-
-std::string leafOf(const std::string& path) {
-  if (path == "/") return "/";
-  return path.substr(path.find_last_of('/') + 1);
-}
 
 UInt32 countEntries(const char* path) {
   unsigned n = 0;
@@ -127,13 +111,9 @@ UInt32 countEntries(const char* path) {
 }
 
 void fillName(const std::string& leaf, HFSUniStr255* out) {
-  UErrorCode status = U_ZERO_ERROR;
-  int32_t units = 0;
   // File names are bytes on Linux; a byte that is not UTF-8 becomes U+FFFD.
-  u_strFromUTF8WithSub(reinterpret_cast<UChar*>(out->unicode), 255, &units, leaf.data(),
-                       int32_t(leaf.size()), 0xFFFD, nullptr, &status);
-  if (U_FAILURE(status) && status != U_BUFFER_OVERFLOW_ERROR) units = 0;
-  out->length = UInt16(units > 255 ? 255 : units);
+  out->length =
+      UInt16(kiv::platform::decodeUtf8Substituting(leaf.data(), leaf.size(), out->unicode, 255));
 }
 
 void fillSpec(const std::string& leaf, const struct stat& st, const struct stat& parent,
@@ -141,11 +121,8 @@ void fillSpec(const std::string& leaf, const struct stat& st, const struct stat&
   std::memset(spec, 0, sizeof *spec);
   spec->vRefNum = volumeOf(st.st_dev);
   spec->parID = SInt32(UInt32(parent.st_ino));
-  size_t n = leaf.size() > 63 ? 63 : leaf.size();
   // Never end inside a UTF-8 sequence.
-  if (n < leaf.size())
-    while (n > 0 && (static_cast<unsigned char>(leaf[n]) & 0xC0) == 0x80)
-      --n;
+  size_t n = kiv::platform::utf8CutLength(leaf.data(), leaf.size(), 63);
   spec->name[0] = UInt8(n);
   std::memcpy(spec->name + 1, leaf.data(), n);
 }
@@ -229,10 +206,10 @@ OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, FSCatalo
   OSErr err = checkRef(ref, &st);
   if (err != noErr) return err;
   std::string path = ref->path;
-  std::string parentPath = parentOf(path);
+  std::string parentPath = kiv::platform::folderOf(path, "/");
   struct stat parent;
   if (stat(parentPath.c_str(), &parent) != 0) return errnoStatus(errno);
-  std::string leaf = leafOf(path);
+  std::string leaf = path == "/" ? path : std::string(kiv::platform::leafOf(path));
 
   if (catalogInfo) fillCatalog(ref, st, parent, whichInfo, catalogInfo);
   if (outName) fillName(leaf, outName);
@@ -277,7 +254,7 @@ OSErr FSMoveObject(const FSRef* ref, const FSRef* destDirectory, FSRef* newRef) 
   std::string source = ref->path;
   if (source == "/") return paramErr;
   std::string folder = destDirectory->path;
-  std::string target = (folder == "/" ? "" : folder) + "/" + leafOf(source);
+  std::string target = kiv::platform::joinPath(folder, kiv::platform::leafOf(source));
   if (target.size() >= kFSRefPathCapacity) return bdNamErr;
   struct stat existing;
   if (lstat(target.c_str(), &existing) == 0) return dupFNErr; // itself included

@@ -1,5 +1,7 @@
 #include "platform/files/Identity.h"
 
+#include "platform/files/PathText.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -63,10 +65,7 @@ bool sameObject(const FileId& a, const FileId& b) {
   return true;
 }
 
-std::string Entry::path() const {
-  if (name.empty()) return folder;
-  return (folder == "/" ? "" : folder) + "/" + name;
-}
+std::string Entry::path() const { return name.empty() ? folder : joinPath(folder, name); }
 
 bool resolveEntry(const std::string& path, Entry& entry, std::error_code& ec) {
   ec.clear();
@@ -75,8 +74,7 @@ bool resolveEntry(const std::string& path, Entry& entry, std::error_code& ec) {
     return false;
   }
   std::string s = trimmed(path);
-  std::string::size_type slash = s.rfind('/');
-  std::string last = slash == std::string::npos ? s : s.substr(slash + 1);
+  std::string last(leafOf(s));
   std::string resolved;
   if (s == "/" || last == "." || last == "..") {
     // The path names a folder reached through "." or "..": resolve it whole, then split.
@@ -85,12 +83,11 @@ bool resolveEntry(const std::string& path, Entry& entry, std::error_code& ec) {
       entry = Entry{"/", ""};
       return true;
     }
-    slash = resolved.rfind('/');
-    entry.folder = slash == 0 ? "/" : resolved.substr(0, slash);
-    entry.name = resolved.substr(slash + 1);
+    entry.folder = folderOf(resolved, "/");
+    entry.name = leafOf(resolved);
     return true;
   }
-  std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : s.substr(0, slash);
+  std::string folder = folderOf(s, ".");
   if (!canonical(folder, resolved, ec)) return false;
   struct stat st;
   if (stat(resolved.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {

@@ -2,8 +2,8 @@
 
 #include "platform/files/Attributes.h"
 #include "platform/files/Identity.h"
+#include "platform/files/PathText.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -13,18 +13,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
-#include <zlib.h>
 
 namespace kiv::platform {
 
 namespace {
 
 std::error_code errorOf(int e) { return std::error_code(e, std::generic_category()); }
-
-std::string folderOf(const std::string& path) {
-  std::string::size_type slash = path.rfind('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
 
 // The file that writing to `path` really writes: symbolic links followed, a dangling one to the
 // target it names. A relative path is taken from the current folder.
@@ -36,7 +30,7 @@ bool followLinks(const char* path, std::string& target, std::error_code& ec) {
       ec = errorOf(errno);
       return false;
     }
-    p = std::string(cwd) + "/" + p;
+    p = joinPath(cwd, p);
     std::free(cwd);
   }
   for (int hops = 0;; ++hops) {
@@ -54,7 +48,7 @@ bool followLinks(const char* path, std::string& target, std::error_code& ec) {
     }
     std::string link(text.data(), size_t(n));
     // A relative link starts from the link's own folder, resolved physically later on.
-    p = link[0] == '/' ? link : folderOf(p) + "/" + link;
+    p = link[0] == '/' ? link : joinPath(folderOf(p, "."), link);
   }
   target = p;
   return true;
@@ -89,8 +83,7 @@ int writeAll(int fd, const char* data, size_t size, off_t at = -1) {
 StagedFile::~StagedFile() { abandon(); }
 
 void StagedFile::abandon() {
-  if (gzip_) gzclose(gzip_);
-  gzip_ = nullptr;
+  if (gzip_.isOpen()) gzip_.close();
   if (fd_ >= 0) close(fd_);
   fd_ = -1;
   staged_.abandon();
@@ -137,38 +130,16 @@ bool StagedFile::open(const char* path, bool compressed, std::error_code& ec) {
   };
   if (!staged_.stage(create, ec)) return fail("opening", ec.value(), ec);
   if (compressed) {
-    // The stream writes to its own copy of the descriptor: no name ever reaches it.
-    int copy = dup(fd_);
-    gzip_ = copy < 0 ? nullptr : gzdopen(copy, "wb1");
-    if (!gzip_) {
-      int e = copy < 0 ? errno : ENOMEM;
-      if (copy >= 0) close(copy);
-      return fail("opening", e, ec);
-    }
+    if (int e = gzip_.open(fd_)) return fail("opening", e, ec);
   }
   return true;
 }
 
 bool StagedFile::write(const char* data, std::size_t size) {
   if (fd_ < 0 || writeError_ != 0) return false;
-  if (!gzip_) {
-    writeError_ = writeAll(fd_, data, size);
-    if (writeError_ == 0) written_ += size;
-    return writeError_ == 0;
-  }
-  for (size_t done = 0; done < size;) {
-    unsigned chunk = unsigned(std::min<size_t>(size - done, 1u << 30));
-    errno = 0;
-    if (gzwrite(gzip_, data + done, chunk) == 0) {
-      int code = Z_OK;
-      gzerror(gzip_, &code);
-      writeError_ = code == Z_ERRNO && errno != 0 ? errno : EIO;
-      return false;
-    }
-    done += chunk;
-  }
-  written_ += size;
-  return true;
+  writeError_ = gzip_.isOpen() ? gzip_.write(data, size) : writeAll(fd_, data, size);
+  if (writeError_ == 0) written_ += size;
+  return writeError_ == 0;
 }
 
 bool StagedFile::commit(std::error_code& ec) {
@@ -176,11 +147,8 @@ bool StagedFile::commit(std::error_code& ec) {
   kept_.clear();
   if (fd_ < 0) return fail("opening", EBADF, ec);
   if (writeError_ != 0) return fail("writing", writeError_, ec);
-  if (gzip_) {
-    errno = 0;
-    int result = gzclose(gzip_);
-    gzip_ = nullptr;
-    if (result != Z_OK) return fail("flushing", result == Z_ERRNO && errno ? errno : EIO, ec);
+  if (gzip_.isOpen()) {
+    if (int e = gzip_.close()) return fail("flushing", e, ec);
   }
   // The new content reaches the disk before it replaces the old file, so that even a power loss
   // leaves one whole version.

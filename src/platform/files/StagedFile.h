@@ -3,6 +3,7 @@
 // and on the disk, and stays so when anything fails.
 #pragma once
 
+#include "platform/compression/Gzip.h"
 #include "platform/files/StagedReplace.h"
 
 #include <cstddef>
@@ -10,8 +11,6 @@
 #include <functional>
 #include <string>
 #include <system_error>
-
-struct gzFile_s;
 
 namespace kiv::platform {
 
@@ -64,7 +63,7 @@ private:
   std::string path_;
   std::string kept_;
   int fd_ = -1;
-  gzFile_s* gzip_ = nullptr;
+  GzipWriter gzip_;
   int writeError_ = 0;
   std::uint64_t written_ = 0;
   ContentCheck check_;

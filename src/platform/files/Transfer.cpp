@@ -1,6 +1,7 @@
 #include "platform/files/Transfer.h"
 
 #include "platform/files/Identity.h"
+#include "platform/files/PathText.h"
 #include "platform/files/StagedReplace.h"
 #include "platform/files/Trees.h"
 
@@ -50,9 +51,7 @@ bool linkLeadsInto(const Entry& link, const FileId& dst, bool dstIsFolder) {
   if (!real) return false;
   std::string resolved = real;
   std::free(real);
-  std::string::size_type slash = resolved.rfind('/');
-  std::string parent = slash == 0 ? "/" : resolved.substr(0, slash);
-  return isSameOrBelow(parent, dst, ec);
+  return isSameOrBelow(folderOf(resolved, "/"), dst, ec);
 }
 
 // Copies the source tree under a hidden name beside the destination and puts it in place.

@@ -1,10 +1,11 @@
 #include "platform/files/Trees.h"
 
 #include "platform/files/Attributes.h"
+#include "platform/files/Entries.h"
 #include "platform/files/Identity.h"
+#include "platform/files/PathText.h"
 
 #include <cerrno>
-#include <dirent.h>
 #include <fcntl.h>
 #include <map>
 #include <string>
@@ -55,23 +56,7 @@ bool isLocked(const struct statx& sx) {
 
 // The names in the open folder `fd`, without "." and "..".
 int listNames(int fd, std::vector<std::string>& names) {
-  int copy = dup(fd);
-  if (copy < 0) return errno;
-  DIR* dir = fdopendir(copy);
-  if (!dir) {
-    int e = errno;
-    close(copy);
-    return e;
-  }
-  errno = 0;
-  while (struct dirent* d = readdir(dir)) {
-    std::string name = d->d_name;
-    if (name != "." && name != "..") names.push_back(name);
-    errno = 0;
-  }
-  int e = errno;
-  closedir(dir);
-  return e;
+  return forEachEntryName(fd, [&names](const char* name) { names.emplace_back(name); });
 }
 
 struct Checker {
@@ -201,7 +186,7 @@ int copyFolder(Copier& c, const struct stat& st, int srcDir, const char* srcName
   std::vector<std::string> names;
   if (!e) e = listNames(in, names);
   for (size_t i = 0; !e && i < names.size(); ++i)
-    e = copyIn(c, in, names[i].c_str(), out, names[i].c_str(), rel + "/" + names[i]);
+    e = copyIn(c, in, names[i].c_str(), out, names[i].c_str(), joinPath(rel, names[i]));
   std::error_code ec;
   if (!e) {
     copyOwner(out, st);

@@ -1,7 +1,9 @@
 // The application loop over Qt: the main window comes from a Qt Designer file in the bundle's
 // resources, the delegate from the program's registration.
+#include "KivApplication.h"
+
 #include "platform/bundle/Bundle.h"
-#include "platform/frame/ApplicationFrame.h"
+#include "platform/files/PathText.h"
 #include "platform/frame/GuiApplication.h"
 #include "platform/frame/QtBridge.h"
 
@@ -15,14 +17,11 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QSocketNotifier>
-#include <QStringList>
 #include <QUiLoader>
 #include <QWidget>
 
 #include <atomic>
 #include <csignal>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <sys/socket.h>
@@ -50,45 +49,57 @@ namespace kiv::platform {
 
 namespace {
 
-std::atomic<DelegateFactory> delegateFactory{nullptr};
+std::atomic<KivApplicationDelegateFactory> delegateFactory{nullptr};
 
-// The name used in start-up failure lines, and the warnings Qt gave while starting.
-std::string startupName;
-QStringList startupWarnings;
-
-void reportFailure(const std::string& name, const std::string& what) {
-  std::fprintf(stderr, "%s: cannot start: %s\n", name.c_str(), what.c_str());
-  std::fflush(stderr);
+// The application's name: CFBundleName of the main bundle, else the executable's name.
+std::string applicationName(int argc, char* argv[]) {
+  const std::string name = mainBundleInfoValue("CFBundleName")
+                               .value_or(std::string(leafOf(argc > 0 && argv[0] ? argv[0] : "")));
+  return name.empty() ? "application" : name;
 }
 
-// While the Qt application is being made, a fatal Qt message (no platform plugin could connect
-// to the display) ends the process with one clear line and status 1 instead of an abort; other
-// messages are held back so that a failing start prints only that line.
-void startupMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
-  if (type != QtFatalMsg) {
-    startupWarnings << message;
-    return;
+// The caller's Qt application, or a new one in `own` for the length of the loop; null, with the
+// reason on standard error, when there is no display or the caller's is not graphical.
+QApplication* startApplication(const std::string& name, int& argc, char* argv[],
+                               std::unique_ptr<QApplication>& own) {
+  if (!hasDisplay()) {
+    reportStartFailure(name, "no usable display (set DISPLAY or WAYLAND_DISPLAY to a running "
+                             "display server, or QT_QPA_PLATFORM, for example to offscreen)");
+    return nullptr;
   }
-  std::string detail = startupWarnings.isEmpty()
-                           ? message.simplified().toStdString()
-                           : startupWarnings.first().simplified().toStdString();
-  reportFailure(startupName, "no usable display (" + detail + ")");
-  std::_Exit(1);
+  if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) return app;
+  if (QCoreApplication::instance()) {
+    reportStartFailure(name, "a non-graphical application object is already running");
+    return nullptr;
+  }
+  own = makeGuiApplication(argc, argv, name);
+  QCoreApplication::setApplicationName(QString::fromStdString(name));
+  return own.get();
 }
 
-// SIGTERM and SIGINT end the loop normally: the handler only writes to a pipe that the loop
-// watches.
-int signalPipe[2] = {-1, -1};
-void onTerminationSignal(int) {
-  char byte = 1;
-  ssize_t ignored = ::write(signalPipe[1], &byte, 1);
-  (void)ignored;
-}
-
-std::string baseName(const char* path) {
-  std::string p = path ? path : "";
-  size_t slash = p.find_last_of('/');
-  return slash == std::string::npos ? p : p.substr(slash + 1);
+// The main window from the interface file that NSMainNibFile names (without its ".ui"
+// extension) in the bundle's resources; null, with the reason on standard error, when there is
+// none.
+std::unique_ptr<QWidget> loadMainWindow(const std::string& name) {
+  std::string nib = mainBundleInfoValue("NSMainNibFile").value_or("");
+  if (nib.empty()) {
+    reportStartFailure(name,
+                       "the bundle's Info.plist names no main interface file (NSMainNibFile)");
+    return nullptr;
+  }
+  if (nib.size() < 3 || nib.compare(nib.size() - 3, 3, ".ui") != 0) nib += ".ui";
+  const std::string uiPath = joinPath(mainBundleResourcesPath(), nib);
+  QFile uiFile(QString::fromStdString(uiPath));
+  if (!uiFile.open(QIODevice::ReadOnly)) {
+    reportStartFailure(name, "cannot read the interface file " + uiPath);
+    return nullptr;
+  }
+  QUiLoader loader;
+  std::unique_ptr<QWidget> window(loader.load(&uiFile));
+  if (!window)
+    reportStartFailure(name, "cannot load the interface file " + uiPath + ": " +
+                                 loader.errorString().toStdString());
+  return window;
 }
 
 // The standard About panel: the application's name and the bundle's version, from its Info.plist.
@@ -128,131 +139,128 @@ void addApplicationMenu(QWidget* window, const QString& title) {
   QObject::connect(quit, &QAction::triggered, [] { QCoreApplication::quit(); });
 }
 
-} // namespace
+// While it lives, closing the last window quits the loop only when the delegate agrees.
+class LastWindowRule {
+public:
+  LastWindowRule(QApplication& app, NSApplicationDelegate& delegate, NSApplication& application)
+      : app_(app), savedQuitOnClose_(app.quitOnLastWindowClosed()) {
+    app.setQuitOnLastWindowClosed(false);
+    connection_ = QObject::connect(&app, &QGuiApplication::lastWindowClosed, [&] {
+      if (delegate.applicationShouldTerminateAfterLastWindowClosed(&application))
+        QCoreApplication::quit();
+    });
+  }
+  ~LastWindowRule() {
+    QObject::disconnect(connection_);
+    app_.setQuitOnLastWindowClosed(savedQuitOnClose_);
+  }
+  LastWindowRule(const LastWindowRule&) = delete;
+  LastWindowRule& operator=(const LastWindowRule&) = delete;
 
-bool registerApplicationDelegate(DelegateFactory factory) {
-  delegateFactory.store(factory);
-  return true;
+private:
+  QApplication& app_;
+  bool savedQuitOnClose_;
+  QMetaObject::Connection connection_;
+};
+
+// While it lives, SIGTERM and SIGINT end the loop normally: the handler only writes to a socket
+// that the loop watches.
+int signalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int) {
+  char byte = 1;
+  ssize_t ignored = ::write(signalPipe[1], &byte, 1);
+  (void)ignored;
 }
+
+class TerminationSignals {
+public:
+  explicit TerminationSignals(QApplication& app) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return;
+    notifier_ = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, [&app] {
+      char byte;
+      ssize_t ignored = ::read(signalPipe[0], &byte, 1);
+      (void)ignored;
+      app.closeAllWindows();
+      QCoreApplication::quit();
+    });
+    struct sigaction action {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, &oldTerm_);
+    sigaction(SIGINT, &action, &oldInt_);
+    installed_ = true;
+  }
+  ~TerminationSignals() {
+    if (!installed_) return;
+    sigaction(SIGTERM, &oldTerm_, nullptr);
+    sigaction(SIGINT, &oldInt_, nullptr);
+    notifier_.reset();
+    ::close(signalPipe[0]);
+    ::close(signalPipe[1]);
+    signalPipe[0] = signalPipe[1] = -1;
+  }
+  TerminationSignals(const TerminationSignals&) = delete;
+  TerminationSignals& operator=(const TerminationSignals&) = delete;
+
+private:
+  std::unique_ptr<QSocketNotifier> notifier_;
+  struct sigaction oldTerm_ {};
+  struct sigaction oldInt_ {};
+  bool installed_ = false;
+};
+
+// Connects the delegate to the window, titles the window, adds the application menu, shows the
+// window and runs the loop; returns the loop's exit status.
+int runLoop(QApplication& app, QWidget& window, NSApplicationDelegate& delegate,
+            const std::string& name) {
+  NSApplication application;
+  application.app = &app;
+  NSWindow mainWindow;
+  mainWindow.widget = &window;
+  delegate.setWindow(&mainWindow);
+
+  window.setWindowTitle(QString::fromStdString(name));
+  addApplicationMenu(&window, QString::fromStdString(name));
+  LastWindowRule lastWindowRule(app, delegate, application);
+  TerminationSignals termination(app);
+
+  window.show();
+  delegate.applicationDidFinishLaunching(nullptr);
+  const int status = app.exec();
+  delegate.setWindow(nullptr);
+  return status;
+}
+
+} // namespace
 
 QWidget* widgetOf(NSWindow* window) { return window ? window->widget.data() : nullptr; }
 
 } // namespace kiv::platform
 
+bool KivRegisterApplicationDelegate(KivApplicationDelegateFactory factory) {
+  kiv::platform::delegateFactory.store(factory);
+  return true;
+}
+
 int NSApplicationMain(int argc, char* argv[]) {
   using namespace kiv::platform;
-
-  const std::string bundleName =
-      mainBundleInfoValue("CFBundleName").value_or(baseName(argc > 0 ? argv[0] : nullptr));
-  const std::string name = bundleName.empty() ? "application" : bundleName;
-
-  if (!hasDisplay()) {
-    reportFailure(name, "no usable display (set DISPLAY or WAYLAND_DISPLAY to a running display "
-                        "server, or QT_QPA_PLATFORM, for example to offscreen)");
+  std::string name = "application";
+  try {
+    name = applicationName(argc, argv);
+    std::unique_ptr<QApplication> ownApp;
+    QApplication* app = startApplication(name, argc, argv, ownApp);
+    if (!app) return 1;
+    std::unique_ptr<QWidget> window = loadMainWindow(name);
+    if (!window) return 1;
+    KivApplicationDelegateFactory factory = delegateFactory.load();
+    std::unique_ptr<NSApplicationDelegate> delegate(factory ? factory()
+                                                            : new NSApplicationDelegate());
+    return runLoop(*app, *window, *delegate, name);
+  } catch (...) {
+    reportStartFailure(name, "out of memory");
     return 1;
   }
-
-  // The caller's application object, or our own for the length of the loop.
-  std::unique_ptr<QApplication> ownApp;
-  QApplication* app = qobject_cast<QApplication*>(QCoreApplication::instance());
-  if (!app) {
-    if (QCoreApplication::instance()) {
-      reportFailure(name, "a non-graphical application object is already running");
-      return 1;
-    }
-    startupName = name;
-    startupWarnings.clear();
-    QtMessageHandler previous = qInstallMessageHandler(startupMessageHandler);
-    ownApp = std::make_unique<QApplication>(argc, argv);
-    qInstallMessageHandler(previous);
-    for (const QString& w : startupWarnings)
-      qWarning("%s", qPrintable(w));
-    startupWarnings.clear();
-    app = ownApp.get();
-    QCoreApplication::setApplicationName(QString::fromStdString(name));
-  }
-
-  // The main interface file: NSMainNibFile names it without its ".ui" extension.
-  std::string nib = mainBundleInfoValue("NSMainNibFile").value_or("");
-  if (nib.empty()) {
-    reportFailure(name, "the bundle's Info.plist names no main interface file (NSMainNibFile)");
-    return 1;
-  }
-  if (nib.size() < 3 || nib.compare(nib.size() - 3, 3, ".ui") != 0) nib += ".ui";
-  const QString uiPath = QString::fromStdString(mainBundleResourcesPath() + "/" + nib);
-  QFile uiFile(uiPath);
-  if (!uiFile.open(QIODevice::ReadOnly)) {
-    reportFailure(name, "cannot read the interface file " + uiPath.toStdString());
-    return 1;
-  }
-  QUiLoader loader;
-  std::unique_ptr<QWidget> window(loader.load(&uiFile));
-  uiFile.close();
-  if (!window) {
-    reportFailure(name, "cannot load the interface file " + uiPath.toStdString() + ": " +
-                            loader.errorString().toStdString());
-    return 1;
-  }
-
-  DelegateFactory factory = delegateFactory.load();
-  std::unique_ptr<NSApplicationDelegate> delegate(factory ? factory()
-                                                          : new NSApplicationDelegate());
-  NSApplication application;
-  application.app = app;
-  NSWindow mainWindow;
-  mainWindow.widget = window.get();
-  delegate->setWindow(&mainWindow);
-
-  window->setWindowTitle(QString::fromStdString(name));
-  addApplicationMenu(window.get(), QString::fromStdString(name));
-
-  // Closing the last window quits only when the delegate says so.
-  const bool savedQuitOnClose = app->quitOnLastWindowClosed();
-  app->setQuitOnLastWindowClosed(false);
-  QMetaObject::Connection lastClosed =
-      QObject::connect(app, &QGuiApplication::lastWindowClosed, [&] {
-        if (delegate->applicationShouldTerminateAfterLastWindowClosed(&application))
-          QCoreApplication::quit();
-      });
-
-  std::unique_ptr<QSocketNotifier> signalNotifier;
-  struct sigaction oldTerm {
-  }, oldInt{};
-  bool signalsInstalled = false;
-  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) == 0) {
-    signalNotifier = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(signalNotifier.get(), &QSocketNotifier::activated, [app] {
-      char byte;
-      ssize_t ignored = ::read(signalPipe[0], &byte, 1);
-      (void)ignored;
-      app->closeAllWindows();
-      QCoreApplication::quit();
-    });
-    struct sigaction sa {};
-    sa.sa_handler = onTerminationSignal;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &sa, &oldTerm);
-    sigaction(SIGINT, &sa, &oldInt);
-    signalsInstalled = true;
-  }
-
-  window->show();
-  delegate->applicationDidFinishLaunching(nullptr);
-  const int status = app->exec();
-
-  if (signalsInstalled) {
-    sigaction(SIGTERM, &oldTerm, nullptr);
-    sigaction(SIGINT, &oldInt, nullptr);
-    signalNotifier.reset();
-    ::close(signalPipe[0]);
-    ::close(signalPipe[1]);
-    signalPipe[0] = signalPipe[1] = -1;
-  }
-  QObject::disconnect(lastClosed);
-  app->setQuitOnLastWindowClosed(savedQuitOnClose);
-  delegate->setWindow(nullptr);
-  delegate.reset();
-  window.reset();
-  return status;
 }

@@ -1,8 +1,11 @@
 #include "platform/frame/GuiApplication.h"
 
 #include <QApplication>
+#include <QStringList>
+#include <QThread>
 
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -54,7 +57,29 @@ bool waylandDisplayAnswers(const char* display) {
   return runtime && socketAnswers(std::string(runtime) + "/" + display);
 }
 
+// The name used in the failure line of the application object being made, and the messages Qt
+// gave while making it. Only one application object is ever made at a time: Qt allows one.
+std::string startupName;
+QStringList startupWarnings;
+
+void startupMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type != QtFatalMsg) {
+    startupWarnings << message;
+    return;
+  }
+  std::string detail = startupWarnings.isEmpty()
+                           ? message.simplified().toStdString()
+                           : startupWarnings.first().simplified().toStdString();
+  reportStartFailure(startupName, "no usable display (" + detail + ")");
+  std::_Exit(1);
+}
+
 } // namespace
+
+void reportStartFailure(const std::string& name, const std::string& what) {
+  std::fprintf(stderr, "%s: cannot start: %s\n", name.c_str(), what.c_str());
+  std::fflush(stderr);
+}
 
 bool hasDisplay() {
   // An explicit platform other than the windowing systems (offscreen, minimal, vnc...) needs no
@@ -70,16 +95,44 @@ bool hasDisplay() {
   return (wayland && waylandDisplayAnswers(wayland)) || (x && xDisplayAnswers(x));
 }
 
+std::unique_ptr<QApplication> makeGuiApplication(int& argc, char** argv, const std::string& name) {
+  startupName = name;
+  startupWarnings.clear();
+  QtMessageHandler previous = qInstallMessageHandler(startupMessageHandler);
+  std::unique_ptr<QApplication> app;
+  try {
+    app = std::make_unique<QApplication>(argc, argv);
+  } catch (...) {
+    qInstallMessageHandler(previous);
+    throw;
+  }
+  qInstallMessageHandler(previous);
+  for (const QString& warning : startupWarnings)
+    qWarning("%s", qPrintable(warning));
+  startupWarnings.clear();
+  return app;
+}
+
 bool ensureGuiApplication() {
   if (qobject_cast<QApplication*>(QCoreApplication::instance())) return true;
   if (QCoreApplication::instance()) return false; // a non-GUI application object is in place
   if (!hasDisplay()) return false;
-  // Qt keeps references to argc and argv for the application's lifetime.
   static int argc = 1;
   static char name[] = "kiv";
   static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return app != nullptr;
+  try {
+    // Kept for the rest of the process: the caller's windows and panels may outlive any scope.
+    static QApplication* app = makeGuiApplication(argc, argv, name).release();
+    return app != nullptr;
+  } catch (...) {
+    return false; // out of memory: no application object, and a later call tries again
+  }
+}
+
+bool userInterfaceAvailable() {
+  if (!ensureGuiApplication()) return false;
+  QCoreApplication* app = QCoreApplication::instance();
+  return app && QThread::currentThread() == app->thread();
 }
 
 } // namespace kiv::platform

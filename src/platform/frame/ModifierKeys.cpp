@@ -1,4 +1,4 @@
-#include "detail/ModifierKeys.h"
+#include "platform/frame/ModifierKeys.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -10,7 +10,7 @@
 namespace {
 
 // The modifiers of the input event being handled. Written and read on the application's
-// thread only: the recorder runs there and KivCocoaGetKeys answers nothing elsewhere.
+// thread only: the recorder runs there and inputModifiers answers nothing elsewhere.
 bool haveCurrentEvent = false;
 Qt::KeyboardModifiers currentModifiers;
 
@@ -55,12 +55,15 @@ void installInputEventRecorder() {
 
 Q_COREAPP_STARTUP_FUNCTION(installInputEventRecorder)
 
-void KivCocoaGetKeys(bool& command, bool& shift, bool& option) {
-  command = shift = option = false;
+namespace kiv::platform {
+
+void inputModifiers(bool& control, bool& shift, bool& alt) {
+  control = shift = alt = false;
   QCoreApplication* app = QCoreApplication::instance();
   if (!app || QThread::currentThread() != app->thread() || !haveCurrentEvent) return;
-  // Command is the Control key here, Option the Alt key.
-  command = currentModifiers.testFlag(Qt::ControlModifier);
+  control = currentModifiers.testFlag(Qt::ControlModifier);
   shift = currentModifiers.testFlag(Qt::ShiftModifier);
-  option = currentModifiers.testFlag(Qt::AltModifier);
+  alt = currentModifiers.testFlag(Qt::AltModifier);
 }
+
+} // namespace kiv::platform

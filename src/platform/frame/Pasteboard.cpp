@@ -1,13 +1,15 @@
-#include "detail/Pasteboard.h"
+#include "platform/frame/Pasteboard.h"
 
-#include "ui/UiThread.h"
+#include "platform/frame/GuiApplication.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <cstring>
 
-void CocoaCopyToPasteboard(char* text) {
-  if (!kiv::ui::userInterfaceAvailable()) return;
+namespace kiv::platform {
+
+void copyToClipboard(const char* text) {
+  if (!userInterfaceAvailable()) return;
   QClipboard* clipboard = QGuiApplication::clipboard();
   if (!clipboard) return;
   clipboard->clear(QClipboard::Clipboard);
@@ -16,3 +18,5 @@ void CocoaCopyToPasteboard(char* text) {
     clipboard->setText(QString::fromUtf8(text, static_cast<qsizetype>(std::strlen(text))),
                        QClipboard::Clipboard);
 }
+
+} // namespace kiv::platform

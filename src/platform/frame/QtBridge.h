@@ -2,7 +2,7 @@
 // tests.
 #pragma once
 
-#include "platform/frame/ApplicationFrame.h"
+#include "KivApplication.h"
 
 class QApplication;
 class QWidget;

@@ -1,4 +1,4 @@
-#include "platform/screens/Screens.h"
+#include "platform/frame/Screens.h"
 
 #include "platform/frame/GuiApplication.h"
 

@@ -1,11 +1,10 @@
 #include "platform/locale/MessageCatalog.h"
 
-#include <fcntl.h>
-#include <iconv.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/files/Entries.h"
 
-#include <cerrno>
+#include <iconv.h>
+#include <strings.h>
+
 #include <cstdint>
 #include <cstring>
 #include <mutex>
@@ -15,7 +14,7 @@ namespace kiv::platform {
 namespace {
 
 constexpr uint32_t kMagic = 0x950412de;
-constexpr off_t kMaxCatalogBytes = 64 << 20;
+constexpr size_t kMaxCatalogBytes = 64 << 20;
 constexpr size_t kMaxCachedCatalogs = 64;
 
 // The file layout: a header of 32-bit words (magic, revision, entry count, offsets of the
@@ -100,27 +99,10 @@ bool toUtf8(iconv_t converter, std::string& text) {
   return true;
 }
 
-bool readWhole(int fd, std::string& bytes, size_t size) {
-  bytes.resize(size);
-  for (size_t done = 0; done < size;) {
-    ssize_t n = read(fd, bytes.data() + done, size - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
 struct CachedCatalog {
-  struct stat identity;
+  FileStamp identity;
   std::shared_ptr<const MessageCatalog> catalog; // null for a file that holds no catalog
 };
-
-bool sameFile(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
-         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
-         a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
-}
 
 std::mutex cacheMutex;
 std::unordered_map<std::string, CachedCatalog> cache; // guarded by cacheMutex
@@ -156,26 +138,19 @@ const std::string* MessageCatalog::find(const std::string& key) const {
 }
 
 std::shared_ptr<const MessageCatalog> MessageCatalog::load(const std::string& path) {
-  struct stat now;
+  FileStamp now;
   std::lock_guard<std::mutex> lock(cacheMutex);
-  if (stat(path.c_str(), &now) != 0 || !S_ISREG(now.st_mode)) {
+  if (!regularFileStamp(path.c_str(), now)) {
     cache.erase(path);
     return nullptr;
   }
   auto cached = cache.find(path);
-  if (cached != cache.end() && sameFile(cached->second.identity, now))
-    return cached->second.catalog;
+  if (cached != cache.end() && cached->second.identity == now) return cached->second.catalog;
 
-  // Non-blocking, so that a file swapped for a FIFO after the check cannot hold the call.
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return nullptr;
+  // A file swapped for a FIFO after the check cannot hold the call: it is never waited on.
   CachedCatalog entry;
   std::string bytes;
-  bool read = fstat(fd, &entry.identity) == 0 && S_ISREG(entry.identity.st_mode) &&
-              entry.identity.st_size <= kMaxCatalogBytes &&
-              readWhole(fd, bytes, static_cast<size_t>(entry.identity.st_size));
-  close(fd);
-  if (!read) return nullptr;
+  if (!readRegularFile(path.c_str(), kMaxCatalogBytes, bytes, entry.identity)) return nullptr;
   entry.catalog = parse(bytes);
   if (cache.size() >= kMaxCachedCatalogs) cache.clear();
   cache[path] = entry;

@@ -1,6 +1,6 @@
 #include "platform/locale/PreferredLanguages.h"
 
-#include <glib.h>
+#include "platform/desktop/TextHelpers.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -12,7 +12,8 @@ namespace {
 bool isLanguageName(const std::string& name) {
   if (name.empty() || name[0] == '.') return false;
   return std::all_of(name.begin(), name.end(), [](unsigned char c) {
-    return g_ascii_isalnum(c) || c == '_' || c == '-' || c == '.' || c == '@';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-' || c == '.' || c == '@';
   });
 }
 
@@ -30,13 +31,8 @@ std::string environmentValue(const char* name) {
 } // namespace
 
 std::vector<std::string> languageVariants(const std::string& name) {
-  std::vector<std::string> variants;
-  if (!isLanguageName(name) || namesNoLanguage(name)) return variants;
-  gchar** forms = g_get_locale_variants(name.c_str());
-  for (gchar** form = forms; form && *form; ++form)
-    variants.emplace_back(*form);
-  g_strfreev(forms);
-  return variants;
+  if (!isLanguageName(name) || namesNoLanguage(name)) return {};
+  return localeVariants(name);
 }
 
 void appendLanguage(std::vector<std::string>& languages, const std::string& name) {

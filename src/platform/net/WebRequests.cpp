@@ -3,8 +3,10 @@
 #include "detail/SystemVersion.h"
 
 #include "platform/bundle/Bundle.h"
+#include "platform/desktop/OsRelease.h"
+#include "platform/files/PathText.h"
+#include "platform/memory/NoThrow.h"
 #include "platform/net/TcpTraffic.h"
-#include "system/SystemFacts.h"
 
 #include <curl/curl.h>
 #include <unistd.h>
@@ -14,7 +16,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -22,6 +24,15 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// Owners of libcurl's objects.
+struct CurlDeleter {
+  void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+  void operator()(CURLU* url) const { curl_url_cleanup(url); }
+  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+  void operator()(char* text) const { curl_free(text); }
+};
+template <class T> using CurlOwned = std::unique_ptr<T, CurlDeleter>;
 
 constexpr long kDefaultTimeoutSeconds = 60;
 constexpr long kMaxRedirects = 10;
@@ -134,11 +145,10 @@ bool escapeForUrl(const std::string& text, std::string& out) {
 
 std::string userAgent() {
   std::string name = kiv::platform::mainBundleInfoValue("CFBundleName").value_or("");
-  if (name.empty())
-    name = std::filesystem::path(kiv::platform::executablePath()).filename().string();
+  if (name.empty()) name = kiv::platform::leafOf(kiv::platform::executablePath());
   char version[32];
   GetCocoaSystemVersion(version);
-  return name + " - " + kiv::system::systemName() + " " + version;
+  return name + " - " + kiv::platform::systemName() + " " + version;
 }
 
 struct Request {
@@ -153,10 +163,9 @@ struct Request {
 bool isWebUrl(CURLU* url, const std::string& text) {
   if (curl_url_set(url, CURLUPART_URL, text.c_str(), 0) != CURLUE_OK) return false;
   char* scheme = nullptr;
-  bool web = curl_url_get(url, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK && scheme &&
-             (std::strcmp(scheme, "http") == 0 || std::strcmp(scheme, "https") == 0);
-  curl_free(scheme);
-  return web;
+  bool got = curl_url_get(url, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK;
+  CurlOwned<char> owned(scheme);
+  return got && scheme && (std::strcmp(scheme, "http") == 0 || std::strcmp(scheme, "https") == 0);
 }
 
 // One exchange with the server, redirects not followed: on success the answer's status and,
@@ -183,6 +192,7 @@ bool exchange(CURL* curl, CURLU* url, const Request& req, bool post, const std::
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer);
 
+  CurlOwned<curl_slist> headerList;
   curl_slist* headers = nullptr;
   if (post) {
     // The three headers are set by hand so that they go out in this order.
@@ -203,10 +213,9 @@ bool exchange(CURL* curl, CURLU* url, const Request& req, bool post, const std::
     // A GET with a time-out reloads from the origin server, past every cache.
     if (req.timeout != 0) headers = curl_slist_append(headers, "Cache-Control: no-cache");
   }
+  headerList.reset(headers);
   if (headers) curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-  bool ok = curl_easy_perform(curl) == CURLE_OK;
-  curl_slist_free_all(headers);
-  if (!ok) return false;
+  if (curl_easy_perform(curl) != CURLE_OK) return false;
   status = 0;
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
   char* target = nullptr;
@@ -227,8 +236,10 @@ short perform(const Request& req) {
   initCurlOnce();
   // Outlives the handle: libcurl closes the connections it keeps through onSocketClosing.
   StallWatch watch;
-  CURLU* url = curl_url();
-  CURL* curl = curl_easy_init();
+  CurlOwned<CURLU> urlOwner(curl_url());
+  CurlOwned<CURL> curlOwner(curl_easy_init());
+  CURLU* url = urlOwner.get();
+  CURL* curl = curlOwner.get();
   bool ok = url && curl && isWebUrl(url, urlText);
   bool post = req.body != nullptr;
   std::string agent = userAgent();
@@ -249,8 +260,6 @@ short perform(const Request& req) {
     std::memcpy(req.result, answer.bytes.data(), answer.bytes.size());
     req.result[answer.bytes.size()] = '\0';
   }
-  if (curl) curl_easy_cleanup(curl);
-  if (url) curl_url_cleanup(url);
   return ok ? 0 : -1;
 }
 
@@ -262,16 +271,18 @@ short LoadURLIntoString(NSString* url, char* result, short capacity, int timeout
   req.timeout = timeout;
   req.result = result;
   req.capacity = capacity;
-  return perform(req);
+  return kiv::platform::noThrow<short>(-1, [&] { return perform(req); });
 }
 
 short LoadURLIntoString(const char* base, const char* query, char* result, short capacity,
                         int timeout) {
-  std::string joined = std::string(base ? base : "") + (query ? query : "");
-  std::string escaped;
-  if (!escapeForUrl(joined, escaped)) return -1;
-  NSString url(escaped.c_str());
-  return LoadURLIntoString(&url, result, capacity, timeout);
+  return kiv::platform::noThrow<short>(-1, [&]() -> short {
+    std::string joined = std::string(base ? base : "") + (query ? query : "");
+    std::string escaped;
+    if (!escapeForUrl(joined, escaped)) return -1;
+    NSString url(escaped.c_str());
+    return LoadURLIntoString(&url, result, capacity, timeout);
+  });
 }
 
 short LoadPostURLIntoString(NSString* url, char* body, char* result, short capacity, int timeout) {
@@ -281,5 +292,5 @@ short LoadPostURLIntoString(NSString* url, char* body, char* result, short capac
   req.timeout = timeout;
   req.result = result;
   req.capacity = capacity;
-  return perform(req);
+  return kiv::platform::noThrow<short>(-1, [&] { return perform(req); });
 }

@@ -8,11 +8,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/files/PathText.h"
+
 #include <cerrno>
-#include <filesystem>
+#include <cstdlib>
+#include <memory>
 #include <new>
 #include <string>
-#include <system_error>
 
 extern char** environ;
 
@@ -91,10 +93,9 @@ ChildOutcome runChildAndWait(const char* path, const char* workDir, char* const 
   // Resolved here: the program's working folder is set before it starts.
   std::string absolute = path;
   if (path[0] != '/') {
-    std::error_code ec;
-    std::filesystem::path here = std::filesystem::current_path(ec);
-    if (ec) return ChildOutcome::NotStarted;
-    absolute = (here / path).string();
+    std::unique_ptr<char, decltype(&std::free)> here(getcwd(nullptr, 0), &std::free);
+    if (!here) return ChildOutcome::NotStarted;
+    absolute = joinPath(here.get(), path);
   }
 
   void* shared =
@@ -123,6 +124,12 @@ ChildOutcome runChildAndWait(const char* path, const char* workDir, char* const 
   if (!result.statusKnown) return ChildOutcome::StatusLost;
   waitStatus = result.status;
   return ChildOutcome::Ended;
+}
+
+int exitCodeOf(int waitStatus) {
+  if (WIFEXITED(waitStatus)) return WEXITSTATUS(waitStatus);
+  if (WIFSIGNALED(waitStatus)) return 128 + WTERMSIG(waitStatus);
+  return -1;
 }
 
 } // namespace kiv::platform

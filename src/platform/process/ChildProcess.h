@@ -9,6 +9,10 @@ enum class ChildOutcome {
   StatusLost, // the program ran, but its end could not be observed
 };
 
+// How a program that ran ended, from its wait status: its exit status, or 128 plus the number
+// of the signal that ended it (as a shell reports it); -1 for a status that says neither.
+int exitCodeOf(int waitStatus);
+
 // Runs the executable file at `path` (no shell, no search along PATH; a relative path is taken
 // from the caller's working folder at the time of the call) with `argv` (null-terminated, argv[0]
 // first) and the caller's environment, in the working folder `workDir` (null: the caller's),

@@ -1,4 +1,4 @@
-#include "platform/locale/CFLocale.h"
+#include "platform/string/CFLocale.h"
 
 #include "platform/string/CFObject.h"
 

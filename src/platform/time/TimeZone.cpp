@@ -1,9 +1,9 @@
 // The system zone's offset from GMT, from the C library.
-#include "system/DateTimeZone.h"
+#include "platform/time/TimeZone.h"
 
 #include <time.h>
 
-namespace kiv::datetime {
+namespace kiv::platform {
 
 long zoneOffsetAt(std::time_t t) {
   // localtime_r need not look at TZ again; tzset makes it.
@@ -13,4 +13,4 @@ long zoneOffsetAt(std::time_t t) {
   return local.tm_gmtoff;
 }
 
-} // namespace kiv::datetime
+} // namespace kiv::platform

@@ -1,0 +1,44 @@
+#include "platform/desktop/TextHelpers.h"
+
+#include <glib.h>
+
+#include <cstring>
+#include <memory>
+
+namespace kiv::platform {
+
+namespace {
+
+struct GFreeDeleter {
+  void operator()(void* p) const { g_free(p); }
+};
+using GText = std::unique_ptr<char, GFreeDeleter>;
+
+struct GStrvDeleter {
+  void operator()(gchar** p) const { g_strfreev(p); }
+};
+
+} // namespace
+
+std::string validUtf8(const char* text, std::size_t length) {
+  if (g_utf8_validate_len(text, length, nullptr)) return std::string(text, length);
+  GText valid(g_utf8_make_valid(text, static_cast<gssize>(length)));
+  return std::string(valid.get());
+}
+
+bool sameTextIgnoringCase(const char* a, const char* b) {
+  if (!a || !b) return false;
+  GText fa(g_utf8_casefold(a, -1));
+  GText fb(g_utf8_casefold(b, -1));
+  return std::strcmp(fa.get(), fb.get()) == 0;
+}
+
+std::vector<std::string> localeVariants(const std::string& name) {
+  std::vector<std::string> variants;
+  std::unique_ptr<gchar*, GStrvDeleter> forms(g_get_locale_variants(name.c_str()));
+  for (gchar** form = forms.get(); form && *form; ++form)
+    variants.emplace_back(*form);
+  return variants;
+}
+
+} // namespace kiv::platform
