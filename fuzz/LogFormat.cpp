@@ -1,7 +1,8 @@
 // The diagnostics log's formatting on arbitrary texts: each call must write exactly one console
 // entry (or none for an empty text), stamped and tagged, holding the formatted text cut to its
 // buffer (1023 bytes, 511 for Debug) at a character boundary, with bytes that are not UTF-8
-// replaced and nothing else lost. Standard error is read back through a memory file.
+// replaced, control characters shown as the console shows them, and nothing else lost. Standard
+// error is read back through a memory file.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <glib.h>
@@ -54,10 +55,34 @@ std::string entryText(const std::string& out) {
   return out.substr(m.length(0), out.size() - m.length(0) - 1);
 }
 
-std::string valid(const std::string& text) {
+// The text as the console shows it (Console.h): bytes that are not UTF-8 replaced, then line
+// feed, carriage return and tab as \n, \r and \t, the other controls as \x and two hexadecimal
+// digits, U+0080 to U+009F as \u00 and two digits.
+std::string shown(const std::string& text) {
   gchar* v = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
-  std::string out = v;
+  const std::string valid = v;
   g_free(v);
+  std::string out;
+  char code[8];
+  for (size_t i = 0; i < valid.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(valid[i]);
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c < 0x20 || c == 0x7F) {
+      std::snprintf(code, sizeof code, "\\x%02X", c);
+      out += code;
+    } else if (c == 0xC2 && i + 1 < valid.size() &&
+               static_cast<unsigned char>(valid[i + 1]) < 0xA0) {
+      std::snprintf(code, sizeof code, "\\u00%02X", static_cast<unsigned char>(valid[++i]));
+      out += code;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
   return out;
 }
 
@@ -69,13 +94,13 @@ void expectEntry(const std::string& out, const std::string& formatted, size_t bu
   }
   const std::string text = entryText(out);
   if (formatted.size() < buffer) {
-    FUZZ_CHECK(text == valid(formatted));
+    FUZZ_CHECK(text == shown(formatted));
     return;
   }
   // Cut to the buffer, less at most the three bytes of a character the cut would split.
   bool matched = false;
   for (size_t n = buffer - 1; n + 4 >= buffer && !matched; --n)
-    matched = text == valid(formatted.substr(0, n));
+    matched = text == shown(formatted.substr(0, n));
   FUZZ_CHECK(matched);
   if (g_utf8_validate(formatted.data(), static_cast<gssize>(formatted.size()), nullptr)) {
     // Valid text is cut at a character boundary, never inside one.
@@ -128,7 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   case 5: {
     // Written verbatim, never used as a format.
     const std::string out = capture([&] { __SendToConsole(c.c_str()); });
-    FUZZ_CHECK(entryText(out) == valid(c));
+    FUZZ_CHECK(entryText(out) == shown(c));
     break;
   }
   default:
