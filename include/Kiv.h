@@ -1,4 +1,5 @@
-// The whole library: every module header. Compiles as C++11.
+/// \file
+/// The whole library: every module header. Compiles as C++11.
 #ifndef KIV_KIV_H
 #define KIV_KIV_H
 
@@ -11,5 +12,10 @@
 #include "KivMisc_Frameworks.h"
 #include "KivXML.h"
 #include "WinFSRef.h"
+
+/// \addtogroup Kiv
+/// @{
+
+/// @}
 
 #endif

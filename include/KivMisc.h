@@ -1,6 +1,7 @@
-// Module header KivMisc: byte order, 1904 time, the standard folders, opening URLs, the
-// preferences record, system information, bundle versions and the locale. The services written
-// against the desktop are in KivMisc_Frameworks.h. Compiles as C++11.
+/// \file
+/// Module header KivMisc: byte order, 1904 time, the standard folders, opening URLs, the
+/// preferences record, system information, bundle versions and the locale. The services written
+/// against the desktop are in KivMisc_Frameworks.h. Compiles as C++11.
 #ifndef KIV_KIVMISC_H
 #define KIV_KIVMISC_H
 
@@ -13,5 +14,10 @@
 #include "detail/PrefsRecord.h"
 #include "detail/StandardFolders.h"
 #include "detail/SystemInfo.h"
+
+/// \addtogroup KivMisc
+/// @{
+
+/// @}
 
 #endif

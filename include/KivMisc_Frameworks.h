@@ -1,8 +1,9 @@
-// Module header KivMisc_Frameworks: the services written against the desktop: alerts, the
-// console log, date texts, file operations and choosers, launching, localized texts, modifier
-// keys, the pasteboard, the system version, screens, bundles, the locale, standard folders and
-// web requests. Byte order, 1904 time and system information are in KivMisc.h. Compiles as
-// C++11.
+/// \file
+/// Module header KivMisc_Frameworks: the services written against the desktop: alerts, the
+/// console log, date texts, file operations and choosers, launching, localized texts, modifier
+/// keys, the pasteboard, the system version, screens, bundles, the locale, standard folders and
+/// web requests. Byte order, 1904 time and system information are in KivMisc.h. Compiles as
+/// C++11.
 #ifndef KIV_KIVMISC_FRAMEWORKS_H
 #define KIV_KIVMISC_FRAMEWORKS_H
 
@@ -22,5 +23,10 @@
 #include "detail/StandardFolders.h"
 #include "detail/SystemVersion.h"
 #include "detail/WebRequests.h"
+
+/// \addtogroup KivMisc_Frameworks
+/// @{
+
+/// @}
 
 #endif

@@ -1,47 +1,52 @@
-// The platform string service: reference-counted UTF-16 text objects with decoders and
-// encoders for 8-bit encodings. Compiles as C++11.
-//
-// Every object created or copied here belongs to the caller, who releases it with CFRelease.
-// Creation returns null when the bytes are not valid in the encoding; encoding into a buffer
-// returns false, without substitute characters, when a character has no form in the encoding
-// or the result does not fit. Null object arguments are tolerated: queries answer 0, false or
-// null and modifications do nothing.
+/// \file
+/// The platform string service: reference-counted UTF-16 text objects with decoders and
+/// encoders for 8-bit encodings. Compiles as C++11.
+///
+/// Every object created or copied here belongs to the caller, who releases it with CFRelease.
+/// Creation returns null when the bytes are not valid in the encoding; encoding into a buffer
+/// returns false, without substitute characters, when a character has no form in the encoding
+/// or the result does not fit. Null object arguments are tolerated: queries answer 0, false or
+/// null and modifications do nothing. The allocator arguments are ignored and capacities are
+/// hints; a modification with text that does not decode appends nothing.
 #ifndef KIV_DETAIL_CFSTRING_H
 #define KIV_DETAIL_CFSTRING_H
 
 #include "Export.h"
 #include "MacTypes.h"
 
-// Any object of the service, for CFRetain and CFRelease.
+/// \addtogroup KIV_Str
+/// @{
+
+/// Any object of the service, for CFRetain and CFRelease.
 typedef const void* CFTypeRef;
-// A length, a position or a count of UTF-16 units.
+/// A length, a position or a count of UTF-16 units.
 typedef long CFIndex;
-// A set of option bits.
+/// A set of option bits.
 typedef unsigned long CFOptionFlags;
-// An encoding code (the kCFStringEncoding... values).
+/// An encoding code (the kCFStringEncoding... values).
 typedef UInt32 CFStringEncoding;
 
-// A string object, read only.
+/// A string object, read only.
 typedef const struct __CFString* CFStringRef;
-// A string object that can be changed: the result of CFStringCreateMutable.
+/// A string object that can be changed: the result of CFStringCreateMutable.
 typedef struct __CFString* CFMutableStringRef;
-// An allocator; only kCFAllocatorDefault (null) exists.
+/// An allocator; only kCFAllocatorDefault (null) exists.
 typedef const struct __CFAllocator* CFAllocatorRef;
-// A locale object (see CFStringUppercase).
+/// A locale object (see CFStringUppercase).
 typedef const struct __CFLocale* CFLocaleRef;
 
-// The default allocator; the only one the service knows.
+/// The default allocator; the only one the service knows.
 static const CFAllocatorRef kCFAllocatorDefault = 0;
 
-// A range of UTF-16 units: `length` units from position `location` (0-based).
+/// A range of UTF-16 units: `length` units from position `location` (0-based).
 struct CFRange {
-  // The first unit of the range.
+  /// The first unit of the range.
   CFIndex location;
-  // The number of units.
+  /// The number of units.
   CFIndex length;
 };
 
-// The range of `length` units from `location`.
+/// The range of `length` units from `location`.
 inline CFRange CFRangeMake(CFIndex location, CFIndex length) {
   CFRange range;
   range.location = location;
@@ -49,21 +54,21 @@ inline CFRange CFRangeMake(CFIndex location, CFIndex length) {
   return range;
 }
 
-// The result of CFStringCompare: kCFCompareLessThan (-1), kCFCompareEqualTo (0) or
-// kCFCompareGreaterThan (1).
+/// The result of CFStringCompare: kCFCompareLessThan (-1), kCFCompareEqualTo (0) or
+/// kCFCompareGreaterThan (1).
 typedef CFIndex CFComparisonResult;
-// The values of CFComparisonResult.
+/// The values of CFComparisonResult.
 enum { kCFCompareLessThan = -1, kCFCompareEqualTo = 0, kCFCompareGreaterThan = 1 };
 
-// Options of CFStringCompare: 0, or kCFCompareCaseInsensitive.
+/// Options of CFStringCompare: 0, or kCFCompareCaseInsensitive.
 typedef CFOptionFlags CFStringCompareFlags;
-// The options of CFStringCompare.
+/// The options of CFStringCompare.
 enum { kCFCompareCaseInsensitive = 1 };
 
-// Encoding codes. The first four are the library's own; the others are the codes that
-// CFStringGetSystemEncoding may report for the character set of the process's locale.
-// Shift-JIS is JIS X 0208 after the published mapping, without vendor rows (see
-// EncodingConversions.h).
+/// Encoding codes. The first four are the library's own; the others are the codes that
+/// CFStringGetSystemEncoding may report for the character set of the process's locale.
+/// Shift-JIS is JIS X 0208 after the published mapping, without vendor rows (see
+/// EncodingConversions.h).
 enum {
   kCFStringEncodingMacRoman = 0,
   kCFStringEncodingWindowsLatin1 = 0x0500,
@@ -102,101 +107,105 @@ enum {
   kCFStringEncodingBig5 = 0x0A03,
   kCFStringEncodingKOI8_U = 0x0A08
 };
-// The code of no encoding.
+/// The code of no encoding.
 enum { kCFStringEncodingInvalidId = 0xFFFFFFFFu };
 
 // Objects.
 
-// Adds a reference to the object and returns it; a null object is returned as it is.
+/// Adds a reference to the object and returns it; a null object is returned as it is.
 KIV_API CFTypeRef CFRetain(CFTypeRef object);
-// Gives up a reference: the object is released with its last reference. A null object does
-// nothing.
+/// Gives up a reference: the object is released with its last reference. A null object does
+/// nothing.
 KIV_API void CFRelease(CFTypeRef object);
 
 // Creation. The allocator argument is ignored; capacities are hints.
 
-// A new empty string that can be changed; maxLength is a hint, not a limit.
+/// A new empty string that can be changed; maxLength is a hint, not a limit.
 KIV_API CFMutableStringRef CFStringCreateMutable(CFAllocatorRef alloc, CFIndex maxLength);
-// A new string that can be changed, holding the units of `string` (empty for a null string).
+/// A new string that can be changed, holding the units of `string` (empty for a null string).
 KIV_API CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef alloc, CFIndex maxLength,
                                                      CFStringRef string);
-// A new string of numChars UTF-16 units, taken unchanged; null for a negative count or null
-// units.
+/// A new string of numChars UTF-16 units, taken unchanged; null for a negative count or null
+/// units.
 KIV_API CFStringRef CFStringCreateWithCharacters(CFAllocatorRef alloc, const UniChar* chars,
                                                  CFIndex numChars);
-// A new string decoded from the text of a Pascal string; null when it does not decode, for an
-// unknown encoding or a null string.
+/// A new string decoded from the text of a Pascal string; null when it does not decode, for an
+/// unknown encoding or a null string.
 KIV_API CFStringRef CFStringCreateWithPascalString(CFAllocatorRef alloc, ConstStr255Param pStr,
                                                    CFStringEncoding encoding);
-// A new string decoded from a C string up to its terminator; null as above.
+/// A new string decoded from a C string up to its terminator; null as above.
 KIV_API CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, const char* cStr,
                                               CFStringEncoding encoding);
-// A new string decoded from numBytes bytes; null as above.
-// No byte-order mark handling: isExternalRepresentation is ignored.
+/// A new string decoded from numBytes bytes; null as above.
+/// No byte-order mark handling: isExternalRepresentation is ignored.
 KIV_API CFStringRef CFStringCreateWithBytes(CFAllocatorRef alloc, const UInt8* bytes,
                                             CFIndex numBytes, CFStringEncoding encoding,
                                             Boolean isExternalRepresentation);
-// A string that will not change holding the same text: the string itself, retained, when it
-// cannot change, else a new one. Null for a null string.
+/// A string that will not change holding the same text: the string itself, retained, when it
+/// cannot change, else a new one. Null for a null string.
 KIV_API CFStringRef CFStringCreateCopy(CFAllocatorRef alloc, CFStringRef string);
 
 // Reading.
 
-// The number of UTF-16 units.
+/// The number of UTF-16 units.
 KIV_API CFIndex CFStringGetLength(CFStringRef string);
-// The unit at `index`; 0 for a position outside the text.
+/// The unit at `index`; 0 for a position outside the text.
 KIV_API UniChar CFStringGetCharacterAtIndex(CFStringRef string, CFIndex index);
-// Copies the units of range into buffer; a range outside the text copies nothing.
+/// Copies the units of range into buffer; a range outside the text copies nothing.
 KIV_API void CFStringGetCharacters(CFStringRef string, CFRange range, UniChar* buffer);
-// The text and its terminator encoded into bufferSize bytes.
-// False, with the empty string in the buffer, when it does not fit or does not encode.
+/// The text and its terminator encoded into bufferSize bytes.
+/// False, with the empty string in the buffer, when it does not fit or does not encode.
 KIV_API Boolean CFStringGetCString(CFStringRef string, char* buffer, CFIndex bufferSize,
                                    CFStringEncoding encoding);
-// The length byte and the text encoded into bufferSize bytes (at most 255 text bytes).
-// False, with the empty string in the buffer, when it does not fit or does not encode.
+/// The length byte and the text encoded into bufferSize bytes (at most 255 text bytes).
+/// False, with the empty string in the buffer, when it does not fit or does not encode.
 KIV_API Boolean CFStringGetPascalString(CFStringRef string, StringPtr buffer, CFIndex bufferSize,
                                         CFStringEncoding encoding);
-// The object's storage lent as a C string when no conversion is needed; the storage is
-// UTF-16, so this always answers null and callers fall back to CFStringGetCString.
+/// The object's storage lent as a C string when no conversion is needed; the storage is
+/// UTF-16, so this always answers null and callers fall back to CFStringGetCString.
 KIV_API const char* CFStringGetCStringPtr(CFStringRef string, CFStringEncoding encoding);
-// Encodes whole characters of range until maxBufLen bytes are used (a null buffer only
-// measures). With lossByte 0, encoding stops at the first character without a form in the
-// encoding; another lossByte is written in place of such a character. Returns the number of
-// UTF-16 units converted and sets usedBufLen (when not null) to the bytes used.
+/// Encodes whole characters of range until maxBufLen bytes are used (a null buffer only
+/// measures). With lossByte 0, encoding stops at the first character without a form in the
+/// encoding; another lossByte is written in place of such a character. Returns the number of
+/// UTF-16 units converted and sets usedBufLen (when not null) to the bytes used.
 KIV_API CFIndex CFStringGetBytes(CFStringRef string, CFRange range, CFStringEncoding encoding,
                                  UInt8 lossByte, Boolean isExternalRepresentation, UInt8* buffer,
                                  CFIndex maxBufLen, CFIndex* usedBufLen);
 
 // Modification of mutable strings. Text that does not decode appends nothing.
 
-// Appends the text of `appended` (the string itself may be appended to itself).
+/// Appends the text of `appended` (the string itself may be appended to itself).
 KIV_API void CFStringAppend(CFMutableStringRef string, CFStringRef appended);
-// Appends a C string decoded in `encoding`; nothing when it does not decode.
+/// Appends a C string decoded in `encoding`; nothing when it does not decode.
 KIV_API void CFStringAppendCString(CFMutableStringRef string, const char* cStr,
                                    CFStringEncoding encoding);
-// Appends a Pascal string's text decoded in `encoding`; nothing when it does not decode.
+/// Appends a Pascal string's text decoded in `encoding`; nothing when it does not decode.
 KIV_API void CFStringAppendPascalString(CFMutableStringRef string, ConstStr255Param pStr,
                                         CFStringEncoding encoding);
-// Appends numChars UTF-16 units unchanged.
+/// Appends numChars UTF-16 units unchanged.
 KIV_API void CFStringAppendCharacters(CFMutableStringRef string, const UniChar* chars,
                                       CFIndex numChars);
-// Removes range, clipped to the text.
+/// Removes range, clipped to the text.
 KIV_API void CFStringDelete(CFMutableStringRef string, CFRange range);
-// Locale-independent case mapping of the whole text; the locale argument is ignored.
+/// Locale-independent case mapping of the whole text; the locale argument is ignored.
+///@{
 KIV_API void CFStringUppercase(CFMutableStringRef string, CFLocaleRef locale);
 KIV_API void CFStringLowercase(CFMutableStringRef string, CFLocaleRef locale);
+///@}
 
-// Comparison of UTF-16 units; kCFCompareCaseInsensitive compares case-folded text. A null
-// string orders before any other.
+/// Comparison of UTF-16 units; kCFCompareCaseInsensitive compares case-folded text. A null
+/// string orders before any other.
 KIV_API CFComparisonResult CFStringCompare(CFStringRef a, CFStringRef b,
                                            CFStringCompareFlags options);
 
 // Encodings.
 
-// The code of the character set of the process's locale as the environment sets it
-// (LC_ALL, LC_CTYPE, LANG): UTF-8 on a UTF-8 locale, ASCII in the C locale.
+/// The code of the character set of the process's locale as the environment sets it
+/// (LC_ALL, LC_CTYPE, LANG): UTF-8 on a UTF-8 locale, ASCII in the C locale.
 KIV_API CFStringEncoding CFStringGetSystemEncoding(void);
-// True when the service can decode and encode text in `encoding`: the codes listed above.
+/// True when the service can decode and encode text in `encoding`: the codes listed above.
 KIV_API Boolean CFStringIsEncodingAvailable(CFStringEncoding encoding);
+
+/// @}
 
 #endif
