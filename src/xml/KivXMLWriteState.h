@@ -11,7 +11,9 @@
 
 #include "KivXML.h"
 
-struct KivXML::WriteState {
+// A nested class takes the visibility of the exported class around it; this one stays inside the
+// library.
+struct __attribute__((visibility("hidden"))) KivXML::WriteState {
   // An attribute accepted by checkAttribute, to be recorded once written.
   struct Attribute {
     std::string key;       // what two attributes of one tag may not share

@@ -4,7 +4,8 @@
 # Runs a command; fails the test on a non-zero status. Leaves its output in last_out and
 # last_err.
 function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err
+                  TIMEOUT 300)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "failed (${rc}): ${ARGN}\n${out}\n${err}")
   endif()
@@ -29,7 +30,8 @@ endfunction()
 
 # Builds the README's program (tests/install/consumer) against the copy installed under `prefix`
 # twice, through find_package(Kiv) and through pkg-config with the kiv.pc found there, in
-# `work`, and runs both. Uses SOURCE_DIR, CXX and CXX_FLAGS.
+# `work`, and runs both; with find_package also a tiny application on KivApplication.h, which
+# is run. Uses SOURCE_DIR, CXX and CXX_FLAGS.
 function(build_and_run_consumers prefix work)
   run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/install/consumer -B ${work}/cmake-build -G Ninja
       -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${CXX} "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}")
@@ -37,6 +39,10 @@ function(build_and_run_consumers prefix work)
   run(${work}/cmake-build/hello)
   expect_in("${last_err}" " str:settings.xml\n" "hello built with CMake")
   expect_in("${last_err}" " 3 settings read\n" "hello built with CMake")
+  # The tiny application runs its loop on the offscreen platform and ends normally.
+  run(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+      ${work}/cmake-build/Tiny.app/Contents/Linux/tinyapp)
+  expect_in("${last_out}" "launched\n" "the tiny application built with CMake")
 
   find_program(PKG_CONFIG pkg-config REQUIRED)
   file(GLOB_RECURSE pc_files ${prefix}/*/kiv.pc)
