@@ -7,6 +7,7 @@
 #include "detail/Paths.h"
 #include "platform/files/Entries.h"
 #include "platform/files/PathText.h"
+#include "platform/memory/NoThrow.h"
 
 #include <cstring>
 #include <string>
@@ -77,16 +78,20 @@ int CFSSetCatInfo(const char* path, unsigned int whichInfo, FSCatalogInfo* info)
 }
 
 int CFSMoveObject(const char* source, const char* destFolder) {
-  std::string dest;
-  if (!intoFolder(source, destFolder, kMoveDestRoom, dest)) return -1;
-  return doMoveObject(source, dest.c_str());
+  return kiv::platform::noThrow(-1, [&] {
+    std::string dest;
+    if (!intoFolder(source, destFolder, kMoveDestRoom, dest)) return -1;
+    return int(doMoveObject(source, dest.c_str()));
+  });
 }
 
 int CFCopyObject(const char* source, const char* destFolder) {
-  std::string dest;
-  if (!intoFolder(source, destFolder, kCopyDestRoom, dest)) return -1;
-  std::string src = source;
-  return doCopyObject(src.data(), dest.data());
+  return kiv::platform::noThrow(-1, [&] {
+    std::string dest;
+    if (!intoFolder(source, destFolder, kCopyDestRoom, dest)) return -1;
+    std::string src = source;
+    return int(doCopyObject(src.data(), dest.data()));
+  });
 }
 
 int CFSDeleteObject(const char* path) { return doRemoveObject(path); }

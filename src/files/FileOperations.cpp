@@ -6,6 +6,7 @@
 #include "platform/desktop/Workspace.h"
 #include "platform/files/Entries.h"
 #include "platform/files/Transfer.h"
+#include "platform/memory/NoThrow.h"
 
 #include <cstring>
 #include <string>
@@ -51,24 +52,31 @@ short transfer(bool move, const char* source, const char* destination) {
 
 } // namespace
 
-short doCopyObject(char* source, char* destination) { return transfer(false, source, destination); }
+// The operations build paths and messages as strings: when memory runs out they fail (-1), and
+// the console lines that the failure would write may be missing.
+
+short doCopyObject(char* source, char* destination) {
+  return kiv::platform::noThrow<short>(-1, [&] { return transfer(false, source, destination); });
+}
 
 short doMoveObject(const char* source, const char* destination) {
-  return transfer(true, source, destination);
+  return kiv::platform::noThrow<short>(-1, [&] { return transfer(true, source, destination); });
 }
 
 short doRemoveObject(const char* path) {
-  if (!path || !*path) {
-    report("remove", path, nullptr, errorOf(std::errc::invalid_argument));
-    return -1;
-  }
-  std::error_code ec;
-  kiv::platform::removeObject(path, ec);
-  if (ec) {
-    report("remove", path, nullptr, ec);
-    return -1;
-  }
-  return 0;
+  return kiv::platform::noThrow<short>(-1, [&]() -> short {
+    if (!path || !*path) {
+      report("remove", path, nullptr, errorOf(std::errc::invalid_argument));
+      return -1;
+    }
+    std::error_code ec;
+    kiv::platform::removeObject(path, ec);
+    if (ec) {
+      report("remove", path, nullptr, ec);
+      return -1;
+    }
+    return 0;
+  });
 }
 
 int GetNumberOfFilesInFolder(const char* path) {

@@ -5,6 +5,7 @@
 #include "detail/Paths.h"
 
 #include <cstring>
+#include <initializer_list>
 #include <string>
 
 namespace {
@@ -73,79 +74,136 @@ void clear(char* out, int size) {
   if (out && size > 0) out[0] = 0;
 }
 
+// Runs one path computation, whose strings may fail to allocate: the destinations are then left
+// empty (within `size` bytes) and the result is -1.
+template <class Body>
+int guarded(Body body, std::initializer_list<char*> destinations, int size) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    for (char* destination : destinations)
+      clear(destination, size);
+    return -1;
+  }
+}
+
 } // namespace
 
 int CFSGetNameFromPath(const char* path, char* name) {
-  put(leafName(text(path)), name);
-  return 0;
+  return guarded(
+      [&] {
+        put(leafName(text(path)), name);
+        return 0;
+      },
+      {name}, 1);
 }
 
 int CFSGetNameFromPath(const char* path, unsigned char* name) {
   if (!name) return 0;
-  std::string leaf = leafName(text(path));
-  size_t n = leaf.size() > 255 ? 255 : leaf.size();
-  name[0] = static_cast<unsigned char>(n);
-  std::memcpy(name + 1, leaf.data(), n);
-  return 0;
+  return guarded(
+      [&] {
+        std::string leaf = leafName(text(path));
+        size_t n = leaf.size() > 255 ? 255 : leaf.size();
+        name[0] = static_cast<unsigned char>(n);
+        std::memcpy(name + 1, leaf.data(), n);
+        return 0;
+      },
+      {reinterpret_cast<char*>(name)}, 1);
 }
 
 int CFSGetNameFromPath(const char* path, char* name, int size) {
-  std::string leaf = leafName(text(path));
-  if (!name || !fits(leaf, size)) {
-    clear(name, size);
-    return -1;
-  }
-  put(leaf, name);
-  return 0;
+  return guarded(
+      [&] {
+        std::string leaf = leafName(text(path));
+        if (!name || !fits(leaf, size)) {
+          clear(name, size);
+          return -1;
+        }
+        put(leaf, name);
+        return 0;
+      },
+      {name}, size);
 }
 
 void GetFileNameAndPath(char* fullPath, char* folder, char* name) {
-  std::string f, n;
-  splitKeepingSeparator(text(fullPath), f, n);
-  put(f, folder);
-  put(n, name);
+  guarded(
+      [&] {
+        std::string f, n;
+        splitKeepingSeparator(text(fullPath), f, n);
+        put(f, folder);
+        put(n, name);
+        return 0;
+      },
+      {folder, name}, 1);
 }
 
 void GetFileNameAndPath(char* fullPath, char* folder, char* name, int size) {
-  std::string f, n;
-  splitKeepingSeparator(text(fullPath), f, n);
-  if (!fits(f, size) || !fits(n, size)) {
-    clear(folder, size);
-    clear(name, size);
-    return;
-  }
-  put(f, folder);
-  put(n, name);
+  guarded(
+      [&] {
+        std::string f, n;
+        splitKeepingSeparator(text(fullPath), f, n);
+        if (!fits(f, size) || !fits(n, size)) {
+          clear(folder, size);
+          clear(name, size);
+          return -1;
+        }
+        put(f, folder);
+        put(n, name);
+        return 0;
+      },
+      {folder, name}, size);
 }
 
 void GetParentPath(const char* path, char* parent, char* name) {
-  std::string p, n;
-  splitParent(text(path), p, n);
-  put(p, parent);
-  put(n, name);
+  guarded(
+      [&] {
+        std::string p, n;
+        splitParent(text(path), p, n);
+        put(p, parent);
+        put(n, name);
+        return 0;
+      },
+      {parent, name}, 1);
 }
 
 void GetParentPath(const char* path, char* parent, char* name, int size) {
-  std::string p, n;
-  splitParent(text(path), p, n);
-  if (!fits(p, size) || (name && !fits(n, size))) {
-    clear(parent, size);
-    clear(name, size);
-    return;
-  }
-  put(p, parent);
-  put(n, name);
+  guarded(
+      [&] {
+        std::string p, n;
+        splitParent(text(path), p, n);
+        if (!fits(p, size) || (name && !fits(n, size))) {
+          clear(parent, size);
+          clear(name, size);
+          return -1;
+        }
+        put(p, parent);
+        put(n, name);
+        return 0;
+      },
+      {parent, name}, size);
 }
 
-void BuildPath(const char* folder, const char* name, char* out) { put(joined(folder, name), out); }
+void BuildPath(const char* folder, const char* name, char* out) {
+  guarded(
+      [&] {
+        put(joined(folder, name), out);
+        return 0;
+      },
+      {out}, 1);
+}
 
 void BuildPath(const char* folder, const char* name, char* out, int size) {
-  std::string s = joined(folder, name);
-  if (!fits(s, size)) {
-    clear(out, size);
-    return;
-  }
-  put(s, out);
+  guarded(
+      [&] {
+        std::string s = joined(folder, name);
+        if (!fits(s, size)) {
+          clear(out, size);
+          return -1;
+        }
+        put(s, out);
+        return 0;
+      },
+      {out}, size);
 }
 
 void GetPNameWithoutExt(unsigned char* name, unsigned char* out) {
@@ -166,13 +224,25 @@ void GetPNameWithoutExt(unsigned char* name, unsigned char* out) {
   out[0] = static_cast<unsigned char>(keep);
 }
 
-void GetCNameWithoutExt(char* name, char* out) { put(withoutCExtension(text(name)), out); }
+void GetCNameWithoutExt(char* name, char* out) {
+  guarded(
+      [&] {
+        put(withoutCExtension(text(name)), out);
+        return 0;
+      },
+      {out}, 1);
+}
 
 void GetCNameWithoutExt(char* name, char* out, int size) {
-  std::string s = withoutCExtension(text(name));
-  if (!fits(s, size)) {
-    clear(out, size);
-    return;
-  }
-  put(s, out);
+  guarded(
+      [&] {
+        std::string s = withoutCExtension(text(name));
+        if (!fits(s, size)) {
+          clear(out, size);
+          return -1;
+        }
+        put(s, out);
+        return 0;
+      },
+      {out}, size);
 }

@@ -4,6 +4,7 @@
 #include "detail/FileObjects.h"
 #include "platform/desktop/UserFolders.h"
 #include "platform/files/PathText.h"
+#include "platform/memory/NoThrow.h"
 
 #include <cstring>
 #include <string>
@@ -16,14 +17,18 @@ constexpr UInt32 kFolderPathRoom = 300; // the folder's path in the file look-up
 
 const OSType kFolderTypes[3] = {kPreferencesFolderType, kDesktopFolderType, kTemporaryFolderType};
 
-short copyFolderPath(const std::string& path, char* destination, short maxLen) {
+// Copies the folder's path, as `folder` gives it, into destination (maxLen + 1 bytes).
+short copyFolderPath(std::string (*folder)(), char* destination, short maxLen) {
   if (!destination || maxLen < 0) return -1;
   destination[0] = 0;
-  // A UTF-8 text never has fewer bytes than UTF-16 units, so this one test covers both the
-  // character limit and the room of maxLen + 1 bytes.
-  if (path.size() > size_t(maxLen)) return -1;
-  std::memcpy(destination, path.c_str(), path.size() + 1);
-  return 0;
+  return kiv::platform::noThrow<short>(-1, [&]() -> short {
+    const std::string path = folder();
+    // A UTF-8 text never has fewer bytes than UTF-16 units, so this one test covers both the
+    // character limit and the room of maxLen + 1 bytes.
+    if (path.size() > size_t(maxLen)) return -1;
+    std::memcpy(destination, path.c_str(), path.size() + 1);
+    return 0;
+  });
 }
 
 } // namespace
@@ -48,19 +53,21 @@ int GetUnifiedFileRef(short code, char* name, FSRef* file) {
   err = FSRefMakePath(&folder, reinterpret_cast<UInt8*>(path), sizeof path);
   if (err != noErr) return err;
   if (!name) return -1;
-  std::string full = kiv::platform::joinPath(path, name);
-  if (full.size() >= kFileRefRoom) return -1;
-  return FSPathMakeRef(reinterpret_cast<const UInt8*>(full.c_str()), file, nullptr);
+  return kiv::platform::noThrow(-1, [&] {
+    std::string full = kiv::platform::joinPath(path, name);
+    if (full.size() >= kFileRefRoom) return -1;
+    return int(FSPathMakeRef(reinterpret_cast<const UInt8*>(full.c_str()), file, nullptr));
+  });
 }
 
 short GetDocumentsPath(char* destination, short maxLen) {
-  return copyFolderPath(kiv::platform::documentsFolder(), destination, maxLen);
+  return copyFolderPath(kiv::platform::documentsFolder, destination, maxLen);
 }
 
 short GetAppSupportPath(char* destination, short maxLen) {
-  return copyFolderPath(kiv::platform::dataHome(), destination, maxLen);
+  return copyFolderPath(kiv::platform::dataHome, destination, maxLen);
 }
 
 short GetUserPrefsPath(char* destination, short maxLen) {
-  return copyFolderPath(kiv::platform::configHome(), destination, maxLen);
+  return copyFolderPath(kiv::platform::configHome, destination, maxLen);
 }

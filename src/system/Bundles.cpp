@@ -5,6 +5,7 @@
 #include "platform/bundle/Bundle.h"
 #include "platform/bundle/CFBundle.h"
 #include "platform/files/PathText.h"
+#include "platform/memory/NoThrow.h"
 #include "system/PascalText.h"
 
 #include <climits>
@@ -51,13 +52,13 @@ void GetThisAppBundleParentPathN(char* parent) { GetThisAppBundleParentPathN(par
 
 int GetThisAppBundleParentPathN(char* parent, size_t parentSize) {
   if (!parent || parentSize == 0) return -1;
-  // The root folder as the parent is the empty string, as is no parent at all.
-  std::string folder = kiv::platform::folderOf(kiv::platform::mainBundlePath(), "");
-  if (folder == "/") folder.clear();
-  if (folder.size() + 1 > parentSize) {
-    parent[0] = '\0';
-    return -1;
-  }
-  std::memcpy(parent, folder.c_str(), folder.size() + 1);
-  return 0;
+  parent[0] = '\0';
+  return kiv::platform::noThrow(-1, [&] {
+    // The root folder as the parent is the empty string, as is no parent at all.
+    std::string folder = kiv::platform::folderOf(kiv::platform::mainBundlePath(), "");
+    if (folder == "/") folder.clear();
+    if (folder.size() + 1 > parentSize) return -1;
+    std::memcpy(parent, folder.c_str(), folder.size() + 1);
+    return 0;
+  });
 }

@@ -3,6 +3,7 @@
 #include "detail/DateTimePascal.h"
 
 #include "detail/PascalStrings.h"
+#include "platform/memory/NoThrow.h"
 #include "platform/string/DateFormat.h"
 #include "platform/time/TimeZone.h"
 
@@ -19,14 +20,20 @@ void DateToCStringN(long posixTime, short form, char* dst) {
   const DateStyle style = form == 1   ? DateStyle::full
                           : form == 2 ? DateStyle::long_
                                       : DateStyle::short_;
-  kiv::platform::formatDate(posixTime, style, kiv::platform::zoneOffsetAt(posixTime), dst,
-                            kTextRoom);
+  dst[0] = '\0';
+  kiv::platform::noThrow([&] {
+    kiv::platform::formatDate(posixTime, style, kiv::platform::zoneOffsetAt(posixTime), dst,
+                              kTextRoom);
+  });
 }
 
 void TimeToCStringN(long posixTime, char* dst, bool withSeconds) {
   if (dst == nullptr) return;
-  kiv::platform::formatTimeOfDay(posixTime, withSeconds, kiv::platform::zoneOffsetAt(posixTime),
-                                 dst, kTextRoom);
+  dst[0] = '\0';
+  kiv::platform::noThrow([&] {
+    kiv::platform::formatTimeOfDay(posixTime, withSeconds, kiv::platform::zoneOffsetAt(posixTime),
+                                   dst, kTextRoom);
+  });
 }
 
 void DateToStringN(long posixTime, short form, unsigned char* dst) {

@@ -3,6 +3,7 @@
 #include "detail/LaunchURL.h"
 
 #include "platform/desktop/Workspace.h"
+#include "platform/memory/NoThrow.h"
 
 #include <cstring>
 
@@ -32,4 +33,6 @@ void KIVLaunchURL(const unsigned char* url) {
   OpenURL(text);
 }
 
-void LaunchApplication(const char* name) { kiv::platform::launchApplication(name); }
+void LaunchApplication(const char* name) {
+  kiv::platform::noThrow([name] { kiv::platform::launchApplication(name); });
+}

@@ -2,6 +2,7 @@
 #include "detail/Screens.h"
 
 #include "platform/frame/Screens.h"
+#include "platform/memory/NoThrow.h"
 
 namespace {
 
@@ -16,7 +17,9 @@ int toInt(double v) {
 } // namespace
 
 void GetScreensInfo(int& count, int& width, int& height) {
-  kiv::platform::ScreenFacts facts = kiv::platform::screenFacts();
+  // Qt reports running out of memory as an exception: then no screen is seen.
+  kiv::platform::ScreenFacts facts = kiv::platform::noThrow(
+      kiv::platform::ScreenFacts(), [] { return kiv::platform::screenFacts(); });
   count = facts.count;
   width = toInt(facts.width);
   height = toInt(facts.height);

@@ -4,6 +4,7 @@
 #include "detail/SystemVersion.h"
 
 #include "platform/desktop/OsRelease.h"
+#include "platform/memory/NoThrow.h"
 #include "platform/string/Utf8.h"
 
 #include <cstring>
@@ -11,13 +12,19 @@
 namespace {
 
 // "<name> <version>" in out (64 bytes): the name cut to 31 bytes, never inside a UTF-8
-// sequence, and the version of at most 31 bytes.
+// sequence, and the version of at most 31 bytes. The name is "Linux" when memory runs out.
 void composeSystemInfo(char out[64]) {
-  std::string name = kiv::platform::systemName();
-  const size_t n = kiv::platform::utf8CutLength(name.data(), name.size(), 31);
+  char name[32] = "Linux";
+  kiv::platform::noThrow([&] {
+    const std::string full = kiv::platform::systemName();
+    const size_t n = kiv::platform::utf8CutLength(full.data(), full.size(), 31);
+    std::memcpy(name, full.data(), n);
+    name[n] = '\0';
+  });
+  const size_t n = std::strlen(name);
   char version[32];
   GetCocoaSystemVersion(version);
-  std::memcpy(out, name.data(), n);
+  std::memcpy(out, name, n);
   out[n] = ' ';
   std::strcpy(out + n + 1, version);
 }

@@ -2,6 +2,7 @@
 #include "detail/SystemVersion.h"
 
 #include "platform/desktop/OsRelease.h"
+#include "platform/memory/NoThrow.h"
 #include "system/SystemFacts.h"
 
 #include <cctype>
@@ -76,17 +77,27 @@ void fullOSVersionFromDescription(const char* description, int& major, int& mino
 
 } // namespace kiv::system
 
+// The facts come as strings: when memory runs out, the version is empty, the minor number 0
+// and the three numbers stay as they were.
+
 void GetCocoaSystemVersion(char* version) {
   if (!version) return;
-  kiv::system::composeSystemVersion(kiv::platform::osReleaseValue("VERSION_ID"),
-                                    kiv::platform::kernelRelease(), version, 32);
+  version[0] = '\0';
+  kiv::platform::noThrow([&] {
+    kiv::system::composeSystemVersion(kiv::platform::osReleaseValue("VERSION_ID"),
+                                      kiv::platform::kernelRelease(), version, 32);
+  });
 }
 
 void GetOSVersion(short& minor) {
-  minor = kiv::system::osMinorFromDescription(kiv::system::versionDescription().c_str());
+  minor = kiv::platform::noThrow<short>(0, [] {
+    return kiv::system::osMinorFromDescription(kiv::system::versionDescription().c_str());
+  });
 }
 
 void GetFullOSVersion(int& major, int& minor, int& patch) {
-  kiv::system::fullOSVersionFromDescription(kiv::system::versionDescription().c_str(), major, minor,
-                                            patch);
+  kiv::platform::noThrow([&] {
+    kiv::system::fullOSVersionFromDescription(kiv::system::versionDescription().c_str(), major,
+                                              minor, patch);
+  });
 }

@@ -1,6 +1,8 @@
 // The lenient Base64 decoder.
 #include "detail/Base64.h"
 
+#include "platform/memory/NoThrow.h"
+
 #include <array>
 #include <cstdint>
 
@@ -21,9 +23,7 @@ constexpr std::array<std::uint8_t, 256> makeTable() {
 
 constexpr std::array<std::uint8_t, 256> kValue = makeTable();
 
-} // namespace
-
-std::string decode_base64(std::string encoded) {
+std::string decode(const std::string& encoded) {
   const std::size_t n = encoded.size();
   std::string out;
   if (n == 0) return out;
@@ -47,4 +47,11 @@ std::string decode_base64(std::string encoded) {
     if (g + 4 >= n) break;
   }
   return out;
+}
+
+} // namespace
+
+// Decoding never fails; without the memory for the result, the result is empty.
+std::string decode_base64(std::string encoded) {
+  return kiv::platform::noThrow(std::string(), [&] { return decode(encoded); });
 }

@@ -21,6 +21,7 @@
 
 #include "KivDebug.h"
 #include "platform/files/StagedFile.h"
+#include "platform/memory/NoThrow.h"
 #include "xml/KivXMLWriteState.h"
 #include "xml/KivXMLWriteSupport.h"
 #include "xml/XmlLimits.h"
@@ -40,26 +41,28 @@ int writeOutput(void* context, const char* buffer, int len) {
   return out->file.write(buffer, static_cast<size_t>(len)) ? len : -1;
 }
 
+// Called by libxml2's C code, which no exception may cross: running out of memory while putting
+// the file in place drops the new document.
 int closeOutput(void* context) {
-  Output* out = static_cast<Output*>(context);
-  bool saved = false;
+  std::unique_ptr<Output> out(static_cast<Output*>(context));
   if (out->abandoned) {
     out->file.abandon();
-  } else {
+    return -1;
+  }
+  return kiv::platform::noThrow(-1, [&] {
     std::error_code ec;
-    saved = out->file.commit(ec);
-    if (!saved && out->file.keptCopy().empty()) {
+    if (out->file.commit(ec)) return 0;
+    if (out->file.keptCopy().empty()) {
       KivDebugAlways("KivXML::CloseDoc() : \"%s\" not saved (%s: %s); the previous file is kept",
                      out->file.path().c_str(), out->file.failedStep(), ec.message().c_str());
-    } else if (!saved) {
+    } else {
       KivDebugAlways("KivXML::CloseDoc() : \"%s\" not saved (%s: %s); the new document is in "
                      "\"%s\"",
                      out->file.path().c_str(), out->file.failedStep(), ec.message().c_str(),
                      out->file.keptCopy().c_str());
     }
-  }
-  delete out;
-  return saved ? 0 : -1;
+    return -1;
+  });
 }
 
 // Opens the staged file of a new document for `path` and returns its output, or null when no
@@ -67,7 +70,9 @@ int closeOutput(void* context) {
 std::unique_ptr<Output> openOutput(const char* path, bool compressed) {
   std::unique_ptr<Output> out(new (std::nothrow) Output);
   std::error_code ec;
-  if (out == nullptr || !out->file.open(path, compressed, ec)) return nullptr;
+  if (out == nullptr ||
+      !kiv::platform::noThrow(false, [&] { return out->file.open(path, compressed, ec); }))
+    return nullptr;
   // The reader inflates a compressed document only up to a multiple of its stored size; a
   // document that would inflate beyond that is not put in place, since it could not be read.
   if (compressed) {

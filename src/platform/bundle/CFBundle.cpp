@@ -3,6 +3,7 @@
 #include "detail/Files.h"
 #include "platform/bundle/Bundle.h"
 #include "platform/files/Entries.h"
+#include "platform/memory/NoThrow.h"
 #include "platform/string/CFObject.h"
 #include "xml/PropertyList.h"
 
@@ -34,6 +35,8 @@ struct __CFBundle : kiv::platform::CFObject {
   ~__CFBundle() override { CFRelease(info); }
 };
 
+using kiv::platform::noThrow;
+
 namespace {
 
 CFStringRef utf8String(const std::string& text) {
@@ -46,50 +49,61 @@ CFStringRef utf8String(const std::string& text) {
 CFDictionaryRef readPlistDictionary(const std::string& file) {
   const auto entries = kiv::xml::plistEntries(file);
   if (!entries) return nullptr;
-  __CFDictionary* out = new __CFDictionary;
+  std::unique_ptr<__CFDictionary> out(new __CFDictionary);
   std::set<std::string> seen;
   for (const auto& e : *entries) {
     if (!seen.insert(e.key).second || !e.text) continue;
     CFStringRef key = utf8String(e.key), text = utf8String(*e.text);
-    if (key && text)
+    if (key && text) {
       out->entries.emplace_back(key, text);
-    else {
+    } else {
       CFRelease(key);
       CFRelease(text);
     }
   }
-  return out;
+  return out.release();
 }
 
 } // namespace
 
+// Each creation gives null, rather than an exception, when memory runs out.
+
 CFURLRef CFURLCreateFromFSRef(CFAllocatorRef, const FSRef* ref) {
   if (!ref) return nullptr;
-  std::unique_ptr<UInt8[]> path(new UInt8[kFSRefPathCapacity]);
-  if (FSRefMakePath(ref, path.get(), kFSRefPathCapacity) != noErr) return nullptr;
-  return CFURLCreateWithFileSystemPath(nullptr, reinterpret_cast<const char*>(path.get()));
+  return noThrow<CFURLRef>(nullptr, [&]() -> CFURLRef {
+    std::unique_ptr<UInt8[]> path(new UInt8[kFSRefPathCapacity]);
+    if (FSRefMakePath(ref, path.get(), kFSRefPathCapacity) != noErr) return nullptr;
+    return CFURLCreateWithFileSystemPath(nullptr, reinterpret_cast<const char*>(path.get()));
+  });
 }
 
 CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef, const char* path) {
   if (!path || path[0] != '/') return nullptr;
-  __CFURL* url = new __CFURL;
-  url->path = path;
-  return url;
+  return noThrow<CFURLRef>(nullptr, [&] {
+    std::unique_ptr<__CFURL> url(new __CFURL);
+    url->path = path;
+    return url.release();
+  });
 }
 
 CFBundleRef CFBundleCreate(CFAllocatorRef, CFURLRef url) {
   if (!url || kiv::platform::kindOf(url->path.c_str()) != kiv::platform::ObjectKind::folder)
     return nullptr;
-  __CFBundle* bundle = new __CFBundle;
-  bundle->path = url->path;
-  return bundle;
+  return noThrow<CFBundleRef>(nullptr, [&] {
+    std::unique_ptr<__CFBundle> bundle(new __CFBundle);
+    bundle->path = url->path;
+    return bundle.release();
+  });
 }
 
 CFDictionaryRef CFBundleGetInfoDictionary(CFBundleRef bundle) {
   if (!bundle) return nullptr;
   if (!bundle->infoLoaded) {
-    bundle->info = readPlistDictionary(kiv::platform::bundleInfoPlistPath(bundle->path));
-    bundle->infoLoaded = true;
+    // A dictionary not read for want of memory is tried again by the next call.
+    bundle->infoLoaded = noThrow(false, [&] {
+      bundle->info = readPlistDictionary(kiv::platform::bundleInfoPlistPath(bundle->path));
+      return true;
+    });
   }
   return bundle->info;
 }

@@ -7,6 +7,7 @@
 #include "platform/files/Identity.h"
 #include "platform/files/PathText.h"
 #include "platform/files/Transfer.h"
+#include "platform/memory/NoThrow.h"
 #include "platform/string/Utf8.h"
 #include "platform/time/Time1904.h"
 
@@ -20,6 +21,8 @@
 #include <unistd.h>
 
 namespace {
+
+using kiv::platform::noThrow;
 
 OSErr errnoStatus(int err) {
   switch (err) {
@@ -166,13 +169,13 @@ void fillCatalog(const FSRef* ref, const struct stat& st, const struct stat& par
   if (which & kFSCatInfoUserPrivs) info->userPrivileges = 0;
 }
 
+OSStatus pathMakeRef(const UInt8* path, FSRef* ref, Boolean* isDirectory);
+
 OSErr makeRefFromPath(const std::string& path, FSRef* ref, Boolean* isDirectory) {
-  return OSErr(FSPathMakeRef(reinterpret_cast<const UInt8*>(path.c_str()), ref, isDirectory));
+  return OSErr(pathMakeRef(reinterpret_cast<const UInt8*>(path.c_str()), ref, isDirectory));
 }
 
-} // namespace
-
-OSStatus FSPathMakeRef(const UInt8* path, FSRef* ref, Boolean* isDirectory) {
+OSStatus pathMakeRef(const UInt8* path, FSRef* ref, Boolean* isDirectory) {
   if (!path || !ref) return paramErr;
   const char* p = reinterpret_cast<const char*>(path);
   size_t len = strnlen(p, kFSRefPathCapacity);
@@ -186,7 +189,7 @@ OSStatus FSPathMakeRef(const UInt8* path, FSRef* ref, Boolean* isDirectory) {
   return noErr;
 }
 
-OSStatus FSRefMakePath(const FSRef* ref, UInt8* path, UInt32 maxPathSize) {
+OSStatus refMakePath(const FSRef* ref, UInt8* path, UInt32 maxPathSize) {
   if (!path || maxPathSize == 0) return paramErr;
   struct stat st;
   OSErr err = checkRef(ref, &st);
@@ -200,8 +203,8 @@ OSStatus FSRefMakePath(const FSRef* ref, UInt8* path, UInt32 maxPathSize) {
   return noErr;
 }
 
-OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, FSCatalogInfo* catalogInfo,
-                       HFSUniStr255* outName, FSSpec* fsSpec, FSRef* parentRef) {
+OSErr getCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, FSCatalogInfo* catalogInfo,
+                     HFSUniStr255* outName, FSSpec* fsSpec, FSRef* parentRef) {
   struct stat st;
   OSErr err = checkRef(ref, &st);
   if (err != noErr) return err;
@@ -218,8 +221,8 @@ OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, FSCatalo
   return noErr;
 }
 
-OSErr FSSetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo,
-                       const FSCatalogInfo* catalogInfo) {
+OSErr setCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo,
+                     const FSCatalogInfo* catalogInfo) {
   struct stat st;
   OSErr err = checkRef(ref, &st);
   if (err != noErr) return err;
@@ -245,7 +248,7 @@ OSErr FSSetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo,
   return noErr;
 }
 
-OSErr FSMoveObject(const FSRef* ref, const FSRef* destDirectory, FSRef* newRef) {
+OSErr moveObject(const FSRef* ref, const FSRef* destDirectory, FSRef* newRef) {
   struct stat st, dst;
   OSErr err = checkRef(ref, &st);
   if (err != noErr) return err;
@@ -266,8 +269,7 @@ OSErr FSMoveObject(const FSRef* ref, const FSRef* destDirectory, FSRef* newRef) 
   return noErr;
 }
 
-OSErr FSFindFolder(FSVolumeRefNum vRefNum, OSType folderType, Boolean createFolder,
-                   FSRef* foundRef) {
+OSErr findFolder(FSVolumeRefNum vRefNum, OSType folderType, Boolean createFolder, FSRef* foundRef) {
   (void)createFolder; // look-ups never create folders
   if (!foundRef) return paramErr;
   if (vRefNum != FSVolumeRefNum(kOnSystemDisk)) return nsvErr;
@@ -289,4 +291,39 @@ OSErr FSFindFolder(FSVolumeRefNum vRefNum, OSType folderType, Boolean createFold
   OSErr err = makeRefFromPath(path, foundRef, &isDir);
   if (err != noErr) return err;
   return isDir ? OSErr(noErr) : OSErr(dirNFErr);
+}
+
+} // namespace
+
+// The service's functions: their work allocates (paths are strings), and an allocation failure
+// is the input/output failure it stands for.
+
+OSStatus FSPathMakeRef(const UInt8* path, FSRef* ref, Boolean* isDirectory) {
+  return noThrow<OSStatus>(ioErr, [&] { return pathMakeRef(path, ref, isDirectory); });
+}
+
+OSStatus FSRefMakePath(const FSRef* ref, UInt8* path, UInt32 maxPathSize) {
+  return noThrow<OSStatus>(ioErr, [&] { return refMakePath(ref, path, maxPathSize); });
+}
+
+OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, FSCatalogInfo* catalogInfo,
+                       HFSUniStr255* outName, FSSpec* fsSpec, FSRef* parentRef) {
+  return noThrow<OSErr>(ioErr, [&] {
+    return getCatalogInfo(ref, whichInfo, catalogInfo, outName, fsSpec, parentRef);
+  });
+}
+
+OSErr FSSetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo,
+                       const FSCatalogInfo* catalogInfo) {
+  return noThrow<OSErr>(ioErr, [&] { return setCatalogInfo(ref, whichInfo, catalogInfo); });
+}
+
+OSErr FSMoveObject(const FSRef* ref, const FSRef* destDirectory, FSRef* newRef) {
+  return noThrow<OSErr>(ioErr, [&] { return moveObject(ref, destDirectory, newRef); });
+}
+
+OSErr FSFindFolder(FSVolumeRefNum vRefNum, OSType folderType, Boolean createFolder,
+                   FSRef* foundRef) {
+  return noThrow<OSErr>(ioErr,
+                        [&] { return findFolder(vRefNum, folderType, createFolder, foundRef); });
 }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "platform/files/PathText.h"
+#include "platform/memory/NoThrow.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -90,13 +91,17 @@ struct Launch {
 ChildOutcome runChildAndWait(const char* path, const char* workDir, char* const argv[],
                              int& waitStatus) {
   if (!path || !*path || !argv) return ChildOutcome::NotStarted;
-  // Resolved here: the program's working folder is set before it starts.
-  std::string absolute = path;
-  if (path[0] != '/') {
+  // Resolved here: the program's working folder is set before it starts. Without the memory
+  // for the path, nothing starts.
+  std::string absolute;
+  const bool resolved = noThrow(false, [&] {
+    absolute = path;
+    if (path[0] == '/') return true;
     std::unique_ptr<char, decltype(&std::free)> here(getcwd(nullptr, 0), &std::free);
-    if (!here) return ChildOutcome::NotStarted;
-    absolute = joinPath(here.get(), path);
-  }
+    if (here) absolute = joinPath(here.get(), path);
+    return here != nullptr;
+  });
+  if (!resolved) return ChildOutcome::NotStarted;
 
   void* shared =
       mmap(nullptr, sizeof(Report), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);

@@ -4,6 +4,8 @@
 
 #include <unicode/locid.h>
 
+#include <new>
+
 struct __CFLocale : kiv::platform::CFObject {
   CFStringRef identifier = nullptr;
   ~__CFLocale() override { CFRelease(identifier); }
@@ -12,8 +14,10 @@ struct __CFLocale : kiv::platform::CFObject {
 CFLocaleRef CFLocaleCopyCurrent(void) {
   const icu::Locale& current = icu::Locale::getDefault();
   if (current.isBogus()) return nullptr;
-  __CFLocale* locale = new __CFLocale;
-  locale->identifier = CFStringCreateWithCString(nullptr, current.getName(), kCFStringEncodingUTF8);
+  __CFLocale* locale = new (std::nothrow) __CFLocale;
+  if (locale)
+    locale->identifier =
+        CFStringCreateWithCString(nullptr, current.getName(), kCFStringEncodingUTF8);
   return locale;
 }
 

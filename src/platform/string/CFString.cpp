@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "detail/CFString.h"
+#include "platform/memory/NoThrow.h"
 #include "platform/string/CFObject.h"
 #include "platform/string/Codec.h"
 
@@ -89,14 +90,7 @@ namespace {
 using kiv::platform::kCodecInvalid;
 using kiv::platform::kCodecOverflow;
 
-// Runs body and turns an allocation failure into the operation's failure result.
-template <typename Result, typename Body> Result guarded(Result failure, Body body) noexcept {
-  try {
-    return body();
-  } catch (...) {
-    return failure;
-  }
-}
+using kiv::platform::noThrow;
 
 int32_t clampLength(CFIndex n) { return n > INT32_MAX ? INT32_MAX : static_cast<int32_t>(n); }
 
@@ -158,7 +152,7 @@ bool encodable(CFStringRef s) { return s->text.size() <= static_cast<size_t>(INT
 
 void mapCase(CFMutableStringRef s, bool upper) {
   if (!s || !s->isMutable || s->text.empty() || !encodable(s)) return;
-  guarded<bool>(false, [&] {
+  noThrow<bool>(false, [&] {
     const UChar* src = reinterpret_cast<const UChar*>(s->text.data());
     const int32_t n = static_cast<int32_t>(s->text.size());
     // The root locale gives the locale-independent mapping; the length may change (ß, ŉ).
@@ -331,7 +325,7 @@ CFIndex CFStringGetBytes(CFStringRef string, CFRange range, CFStringEncoding enc
 
 void CFStringAppend(CFMutableStringRef string, CFStringRef appended) {
   if (!string || !string->isMutable || !appended) return;
-  guarded<bool>(false, [&] {
+  noThrow<bool>(false, [&] {
     // Appending a string to itself must read a stable copy of the units.
     if (appended == string) {
       const size_t n = string->text.size();
@@ -346,7 +340,7 @@ void CFStringAppend(CFMutableStringRef string, CFStringRef appended) {
 
 void CFStringAppendCString(CFMutableStringRef string, const char* cStr, CFStringEncoding encoding) {
   if (!string || !string->isMutable || !cStr) return;
-  guarded<bool>(false, [&] {
+  noThrow<bool>(false, [&] {
     return appendDecoded(string->text, cStr, static_cast<CFIndex>(std::strlen(cStr)), encoding);
   });
 }
@@ -354,14 +348,14 @@ void CFStringAppendCString(CFMutableStringRef string, const char* cStr, CFString
 void CFStringAppendPascalString(CFMutableStringRef string, ConstStr255Param pStr,
                                 CFStringEncoding encoding) {
   if (!string || !string->isMutable || !pStr) return;
-  guarded<bool>(false, [&] {
+  noThrow<bool>(false, [&] {
     return appendDecoded(string->text, reinterpret_cast<const char*>(pStr + 1), pStr[0], encoding);
   });
 }
 
 void CFStringAppendCharacters(CFMutableStringRef string, const UniChar* chars, CFIndex numChars) {
   if (!string || !string->isMutable || !chars || numChars <= 0) return;
-  guarded<bool>(false, [&] {
+  noThrow<bool>(false, [&] {
     string->text.insert(string->text.end(), chars, chars + numChars);
     return true;
   });
