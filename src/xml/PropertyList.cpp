@@ -1,18 +1,12 @@
 #include "xml/PropertyList.h"
 
-#include <libxml/parser.h>
-#include <libxml/tree.h>
+#include "xml/XmlOwners.h"
 
 #include <cstring>
-#include <memory>
 
 namespace kiv::xml {
 
 namespace {
-
-struct DocumentDeleter {
-  void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
-};
 
 bool isElement(const xmlNode* n, const char* name) {
   return n && n->type == XML_ELEMENT_NODE && std::strcmp((const char*)n->name, name) == 0;
@@ -31,7 +25,7 @@ const xmlNode* firstElement(const xmlNode* parent) {
 }
 
 std::string textOf(const xmlNode* n) {
-  std::unique_ptr<xmlChar, decltype(xmlFree)> s(xmlNodeGetContent(n), xmlFree);
+  XmlOwned<xmlChar> s(xmlNodeGetContent(n));
   return s ? reinterpret_cast<const char*>(s.get()) : "";
 }
 
@@ -39,8 +33,8 @@ std::string textOf(const xmlNode* n) {
 
 std::optional<std::vector<PlistEntry>> plistEntries(const std::string& plistPath) {
   // No network access, no error output: a broken file simply has no values.
-  std::unique_ptr<xmlDoc, DocumentDeleter> doc(xmlReadFile(
-      plistPath.c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+  XmlOwned<xmlDoc> doc(xmlReadFile(plistPath.c_str(), nullptr,
+                                   XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
   if (!doc) return std::nullopt;
   std::optional<std::vector<PlistEntry>> entries;
   const xmlNode* root = xmlDocGetRootElement(doc.get());

@@ -24,7 +24,9 @@
 
 #include "platform/compression/Gzip.h"
 #include "platform/files/Entries.h"
+#include "platform/memory/NoThrow.h"
 #include "xml/XmlLimits.h"
+#include "xml/XmlOwners.h"
 
 namespace kiv::xml {
 namespace {
@@ -215,28 +217,24 @@ xmlDoc* parseFile(int fd, std::uint64_t size) {
       kMaxInflated,
       std::max(kInflateFloor, multiplySaturated(kInflateRatio, static_cast<std::size_t>(size))));
 
-  xmlDoc* doc = nullptr;
-  xmlParserCtxtPtr parser = xmlNewParserCtxt();
+  XmlOwned<xmlDoc> doc;
+  XmlOwned<xmlParserCtxt> parser(xmlNewParserCtxt());
   if (parser != nullptr) {
-    in->parser = parser;
+    in->parser = parser.get();
     parser->_private = in.get(); // copied by the parser into the contexts that parse entities
     parser->sax->getEntity = getEntity;
     // Names are stored once each and come from the input, so the dictionary cannot grow beyond
     // the input; its default cap would refuse documents that the writer produces.
     xmlDictSetLimit(parser->dict, 0);
-    doc = xmlCtxtReadIO(parser, readInput, closeInput, in.get(), nullptr, nullptr, XML_PARSE_NONET);
-    xmlFreeParserCtxt(parser);
+    doc.reset(xmlCtxtReadIO(parser.get(), readInput, closeInput, in.get(), nullptr, nullptr,
+                            XML_PARSE_NONET));
+    parser.reset();
   }
-  try {
-    if (doc != nullptr && (in->failed || expandsTooMuch(doc, in->parsed))) {
-      xmlFreeDoc(doc);
-      doc = nullptr;
-    }
-  } catch (const std::bad_alloc&) {
-    xmlFreeDoc(doc);
-    doc = nullptr;
-  }
-  return doc;
+  // A document whose text cannot be measured for want of memory is not kept either.
+  const bool kept = doc != nullptr && !in->failed && platform::noThrow(false, [&] {
+                      return !expandsTooMuch(doc.get(), in->parsed);
+                    });
+  return kept ? doc.release() : nullptr;
 }
 
 } // namespace kiv::xml

@@ -1,6 +1,7 @@
 #include "platform/desktop/OsRelease.h"
 
-#include <glib.h>
+#include "platform/desktop/GlibOwners.h"
+
 #include <sys/utsname.h>
 
 namespace kiv::platform {
@@ -8,10 +9,8 @@ namespace kiv::platform {
 std::string osReleaseValue(const char* key) {
   if (!key) return std::string();
   // GLib reads /etc/os-release, falling back to /usr/lib/os-release, and removes the quoting.
-  gchar* value = g_get_os_info(key);
-  std::string out = value ? value : "";
-  g_free(value);
-  return out;
+  GlibOwned<char> value(g_get_os_info(key));
+  return value ? std::string(value.get()) : std::string();
 }
 
 std::string systemName() {

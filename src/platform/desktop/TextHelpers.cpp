@@ -1,24 +1,12 @@
 #include "platform/desktop/TextHelpers.h"
 
-#include <glib.h>
+#include "platform/desktop/GlibOwners.h"
 
 #include <cstring>
-#include <memory>
 
 namespace kiv::platform {
 
-namespace {
-
-struct GFreeDeleter {
-  void operator()(void* p) const { g_free(p); }
-};
-using GText = std::unique_ptr<char, GFreeDeleter>;
-
-struct GStrvDeleter {
-  void operator()(gchar** p) const { g_strfreev(p); }
-};
-
-} // namespace
+using GText = GlibOwned<char>;
 
 std::string validUtf8(const char* text, std::size_t length) {
   if (g_utf8_validate_len(text, length, nullptr)) return std::string(text, length);
@@ -35,7 +23,7 @@ bool sameTextIgnoringCase(const char* a, const char* b) {
 
 std::vector<std::string> localeVariants(const std::string& name) {
   std::vector<std::string> variants;
-  std::unique_ptr<gchar*, GStrvDeleter> forms(g_get_locale_variants(name.c_str()));
+  GlibOwned<char*> forms(g_get_locale_variants(name.c_str()));
   for (gchar** form = forms.get(); form && *form; ++form)
     variants.emplace_back(*form);
   return variants;

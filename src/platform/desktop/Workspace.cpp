@@ -1,6 +1,7 @@
 #include "platform/desktop/Workspace.h"
 
 #include "platform/bundle/Bundle.h"
+#include "platform/desktop/GlibOwners.h"
 #include "platform/desktop/TextHelpers.h"
 #include "platform/files/Entries.h"
 #include "platform/files/PathText.h"
@@ -15,28 +16,13 @@ namespace kiv::platform {
 
 namespace {
 
-struct GObjectDeleter {
-  void operator()(gpointer object) const { g_object_unref(object); }
-};
-using AppInfo = std::unique_ptr<GAppInfo, GObjectDeleter>;
-
-struct GErrorDeleter {
-  void operator()(GError* error) const { g_error_free(error); }
-};
-
-struct GFreeDeleter {
-  void operator()(void* p) const { g_free(p); }
-};
-
-struct AppListDeleter {
-  void operator()(GList* list) const { g_list_free_full(list, g_object_unref); }
-};
+using AppInfo = GlibOwned<GAppInfo>;
 
 bool launchInfo(AppInfo info) {
   if (!info) return false;
   GError* error = nullptr;
   gboolean ok = g_app_info_launch(info.get(), nullptr, nullptr, &error);
-  std::unique_ptr<GError, GErrorDeleter> failure(error);
+  GlibOwned<GError> failure(error);
   return ok;
 }
 
@@ -57,7 +43,7 @@ bool launchExecutable(const std::string& path) {
   GError* error = nullptr;
   AppInfo info(g_app_info_create_from_commandline(commandLineArgument(path).c_str(), nullptr,
                                                   G_APP_INFO_CREATE_NONE, &error));
-  std::unique_ptr<GError, GErrorDeleter> failure(error);
+  GlibOwned<GError> failure(error);
   return launchInfo(std::move(info));
 }
 
@@ -83,7 +69,7 @@ bool endsWith(const std::string& text, const char* suffix) {
 
 // The installed application whose name (or, failing that, executable) is `name`.
 AppInfo findByName(const char* name) {
-  std::unique_ptr<GList, AppListDeleter> all(g_app_info_get_all());
+  GlibOwned<GList> all(g_app_info_get_all());
   for (GList* l = all.get(); l; l = l->next) {
     GAppInfo* info = G_APP_INFO(l->data);
     if (sameTextIgnoringCase(g_app_info_get_name(info), name) ||
@@ -104,14 +90,14 @@ bool openURI(const char* uri) {
   if (!uri || !g_uri_peek_scheme(uri)) return false;
   GError* error = nullptr;
   gboolean ok = g_app_info_launch_default_for_uri(uri, nullptr, &error);
-  std::unique_ptr<GError, GErrorDeleter> failure(error);
+  GlibOwned<GError> failure(error);
   return ok;
 }
 
 bool openFile(const char* path) {
   if (!path || !*path) return false;
-  std::unique_ptr<GFile, GObjectDeleter> file(g_file_new_for_path(path));
-  std::unique_ptr<char, GFreeDeleter> uri(g_file_get_uri(file.get()));
+  GlibOwned<GFile> file(g_file_new_for_path(path));
+  GlibOwned<char> uri(g_file_get_uri(file.get()));
   return uri && openURI(uri.get());
 }
 
