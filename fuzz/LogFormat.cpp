@@ -63,25 +63,23 @@ std::string shown(const std::string& text) {
   const std::string valid = v;
   g_free(v);
   std::string out;
-  char code[8];
   for (size_t i = 0; i < valid.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(valid[i]);
-    if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (c < 0x20 || c == 0x7F) {
-      std::snprintf(code, sizeof code, "\\x%02X", c);
-      out += code;
-    } else if (c == 0xC2 && i + 1 < valid.size() &&
-               static_cast<unsigned char>(valid[i + 1]) < 0xA0) {
-      std::snprintf(code, sizeof code, "\\u00%02X", static_cast<unsigned char>(valid[++i]));
-      out += code;
-    } else {
+    // The C1 controls are the two-byte characters C2 80 to C2 9F.
+    const bool c1 =
+        c == 0xC2 && i + 1 < valid.size() && static_cast<unsigned char>(valid[i + 1]) < 0xA0;
+    if (!c1 && c >= 0x20 && c != 0x7F) {
       out += static_cast<char>(c);
+      continue;
     }
+    const unsigned code = c1 ? static_cast<unsigned char>(valid[++i]) : c;
+    const char* named = code == '\n'   ? "\\n"
+                        : code == '\r' ? "\\r"
+                        : code == '\t' ? "\\t"
+                                       : nullptr;
+    char escape[8];
+    std::snprintf(escape, sizeof escape, c1 ? "\\u00%02X" : "\\x%02X", code);
+    out += !c1 && named ? named : escape;
   }
   return out;
 }

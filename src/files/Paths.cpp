@@ -4,8 +4,11 @@
 // so a destination may be the same buffer as the source.
 #include "detail/Paths.h"
 
+#include "detail/PascalStrings.h"
+
+#include <array>
 #include <cstring>
-#include <initializer_list>
+#include <optional>
 #include <string>
 
 namespace {
@@ -74,136 +77,94 @@ void clear(char* out, int size) {
   if (out && size > 0) out[0] = 0;
 }
 
-// Runs one path computation, whose strings may fail to allocate: the destinations are then left
-// empty (within `size` bytes) and the result is -1.
-template <class Body>
-int guarded(Body body, std::initializer_list<char*> destinations, int size) noexcept {
+// Computes a function's results, strings whose making may fail to allocate, and writes each into
+// the destination in the same place of `destinations`; a null destination takes nothing.
+// Without a size the caller's buffers are trusted. With one, results that do not all fit leave
+// every destination empty (within that size) and give -1, as running out of memory does.
+template <size_t N, class Compute>
+int deliver(Compute compute, char* const (&destinations)[N],
+            std::optional<int> size = std::nullopt) noexcept {
   try {
-    return body();
+    const std::array<std::string, N> results = compute();
+    bool fit = true;
+    for (size_t i = 0; size && i < N; ++i)
+      fit = fit && (!destinations[i] || fits(results[i], *size));
+    if (fit) {
+      for (size_t i = 0; i < N; ++i)
+        put(results[i], destinations[i]);
+      return 0;
+    }
   } catch (...) {
-    for (char* destination : destinations)
-      clear(destination, size);
-    return -1;
   }
+  for (char* destination : destinations)
+    clear(destination, size.value_or(1));
+  return -1;
+}
+
+using One = std::array<std::string, 1>;
+using Two = std::array<std::string, 2>;
+
+Two keepingSeparator(const char* full) {
+  Two parts;
+  splitKeepingSeparator(text(full), parts[0], parts[1]);
+  return parts;
+}
+
+Two parentAndName(const char* path) {
+  Two parts;
+  splitParent(text(path), parts[0], parts[1]);
+  return parts;
 }
 
 } // namespace
 
 int CFSGetNameFromPath(const char* path, char* name) {
-  return guarded(
-      [&] {
-        put(leafName(text(path)), name);
-        return 0;
-      },
-      {name}, 1);
+  return deliver([&] { return One{leafName(text(path))}; }, {name});
 }
 
 int CFSGetNameFromPath(const char* path, unsigned char* name) {
   if (!name) return 0;
-  return guarded(
+  char leaf[256];
+  const int result = deliver(
       [&] {
-        std::string leaf = leafName(text(path));
-        size_t n = leaf.size() > 255 ? 255 : leaf.size();
-        name[0] = static_cast<unsigned char>(n);
-        std::memcpy(name + 1, leaf.data(), n);
-        return 0;
+        std::string whole = leafName(text(path));
+        return One{whole.substr(0, 255)};
       },
-      {reinterpret_cast<char*>(name)}, 1);
+      {leaf});
+  C2PStrCopy(leaf, name);
+  return result;
 }
 
 int CFSGetNameFromPath(const char* path, char* name, int size) {
-  return guarded(
-      [&] {
-        std::string leaf = leafName(text(path));
-        if (!name || !fits(leaf, size)) {
-          clear(name, size);
-          return -1;
-        }
-        put(leaf, name);
-        return 0;
-      },
-      {name}, size);
+  if (!name) {
+    clear(name, size);
+    return -1;
+  }
+  return deliver([&] { return One{leafName(text(path))}; }, {name}, size);
 }
 
 void GetFileNameAndPath(char* fullPath, char* folder, char* name) {
-  guarded(
-      [&] {
-        std::string f, n;
-        splitKeepingSeparator(text(fullPath), f, n);
-        put(f, folder);
-        put(n, name);
-        return 0;
-      },
-      {folder, name}, 1);
+  deliver([&] { return keepingSeparator(fullPath); }, {folder, name});
 }
 
 void GetFileNameAndPath(char* fullPath, char* folder, char* name, int size) {
-  guarded(
-      [&] {
-        std::string f, n;
-        splitKeepingSeparator(text(fullPath), f, n);
-        if (!fits(f, size) || !fits(n, size)) {
-          clear(folder, size);
-          clear(name, size);
-          return -1;
-        }
-        put(f, folder);
-        put(n, name);
-        return 0;
-      },
-      {folder, name}, size);
+  deliver([&] { return keepingSeparator(fullPath); }, {folder, name}, size);
 }
 
 void GetParentPath(const char* path, char* parent, char* name) {
-  guarded(
-      [&] {
-        std::string p, n;
-        splitParent(text(path), p, n);
-        put(p, parent);
-        put(n, name);
-        return 0;
-      },
-      {parent, name}, 1);
+  deliver([&] { return parentAndName(path); }, {parent, name});
 }
 
 void GetParentPath(const char* path, char* parent, char* name, int size) {
-  guarded(
-      [&] {
-        std::string p, n;
-        splitParent(text(path), p, n);
-        if (!fits(p, size) || (name && !fits(n, size))) {
-          clear(parent, size);
-          clear(name, size);
-          return -1;
-        }
-        put(p, parent);
-        put(n, name);
-        return 0;
-      },
-      {parent, name}, size);
+  deliver([&] { return parentAndName(path); }, {parent, name}, size);
 }
 
 void BuildPath(const char* folder, const char* name, char* out) {
-  guarded(
-      [&] {
-        put(joined(folder, name), out);
-        return 0;
-      },
-      {out}, 1);
+  deliver([&] { return One{joined(folder, name)}; }, {out});
 }
 
 void BuildPath(const char* folder, const char* name, char* out, int size) {
-  guarded(
-      [&] {
-        std::string s = joined(folder, name);
-        if (!fits(s, size)) {
-          clear(out, size);
-          return -1;
-        }
-        put(s, out);
-        return 0;
-      },
-      {out}, size);
+  deliver([&] { return One{joined(folder, name)}; }, {out}, size);
 }
 
 void GetPNameWithoutExt(unsigned char* name, unsigned char* out) {
@@ -225,24 +186,9 @@ void GetPNameWithoutExt(unsigned char* name, unsigned char* out) {
 }
 
 void GetCNameWithoutExt(char* name, char* out) {
-  guarded(
-      [&] {
-        put(withoutCExtension(text(name)), out);
-        return 0;
-      },
-      {out}, 1);
+  deliver([&] { return One{withoutCExtension(text(name))}; }, {out});
 }
 
 void GetCNameWithoutExt(char* name, char* out, int size) {
-  guarded(
-      [&] {
-        std::string s = withoutCExtension(text(name));
-        if (!fits(s, size)) {
-          clear(out, size);
-          return -1;
-        }
-        put(s, out);
-        return 0;
-      },
-      {out}, size);
+  deliver([&] { return One{withoutCExtension(text(name))}; }, {out}, size);
 }

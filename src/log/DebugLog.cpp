@@ -18,24 +18,24 @@ void trimPartialUtf8(char* buf, size_t len) {
   buf[kiv::platform::utf8CompleteLength(buf, len)] = '\0';
 }
 
-// Formats into `buf` (of `size` bytes) and writes the entry unless the text is empty or the
-// formatting failed.
-void formatAndSend(char* buf, size_t size, const char* format, va_list args) {
-  if (!format) return;
-  int n = std::vsnprintf(buf, size, format, args);
+// Writes the text that formatting into `buf` (of `size` bytes) gave, `n` bytes as the
+// formatting counts them, unless it is empty or the formatting failed.
+void send(char* buf, size_t size, int n) {
   if (n <= 0) return;
   if (static_cast<size_t>(n) >= size) trimPartialUtf8(buf, size - 1);
   __SendToConsole(buf);
 }
 
+void formatAndSend(char* buf, size_t size, const char* format, va_list args) {
+  if (format) send(buf, size, std::vsnprintf(buf, size, format, args));
+}
+
 // "str:" and the p[0] characters of a Pascal string, which need no terminator.
 void sendPascal(char* buf, size_t size, const unsigned char* p) {
-  if (!p) return;
-  int n = std::snprintf(buf, size, "str:%.*s", static_cast<int>(p[0]),
-                        reinterpret_cast<const char*>(p + 1));
-  if (n <= 0) return;
-  if (static_cast<size_t>(n) >= size) trimPartialUtf8(buf, size - 1);
-  __SendToConsole(buf);
+  if (p)
+    send(buf, size,
+         std::snprintf(buf, size, "str:%.*s", static_cast<int>(p[0]),
+                       reinterpret_cast<const char*>(p + 1)));
 }
 
 } // namespace

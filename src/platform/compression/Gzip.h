@@ -3,18 +3,19 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
 struct gzFile_s;
 
 namespace kiv::platform {
 
+// Closes a stream, flushing what a writer still holds.
+struct GzipCloser {
+  void operator()(gzFile_s* file) const;
+};
+
 class GzipWriter {
 public:
-  GzipWriter() = default;
-  ~GzipWriter();
-  GzipWriter(const GzipWriter&) = delete;
-  GzipWriter& operator=(const GzipWriter&) = delete;
-
   // Starts a stream, compressed for speed, on a copy of the descriptor `fd` (which stays the
   // caller's). 0 or an errno value.
   int open(int fd);
@@ -25,16 +26,11 @@ public:
   int close();
 
 private:
-  gzFile_s* file_ = nullptr;
+  std::unique_ptr<gzFile_s, GzipCloser> file_;
 };
 
 class GzipReader {
 public:
-  GzipReader() = default;
-  ~GzipReader();
-  GzipReader(const GzipReader&) = delete;
-  GzipReader& operator=(const GzipReader&) = delete;
-
   // Reads the file open as `fd`, which the reader takes over and closes, also when it fails.
   bool open(int fd);
   // Up to `size` bytes of the content, decompressed: the number read, 0 at the end, -1 when the
@@ -44,7 +40,7 @@ public:
   bool direct() const;
 
 private:
-  gzFile_s* file_ = nullptr;
+  std::unique_ptr<gzFile_s, GzipCloser> file_;
 };
 
 } // namespace kiv::platform
