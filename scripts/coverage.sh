@@ -23,7 +23,14 @@ status=0
 ctest --test-dir build-coverage --output-on-failure -j "$jobs" || status=$?
 
 llvm-profdata merge -sparse "$out"/profiles/*.profraw -o "$out/kiv.profdata"
-llvm-cov report build-coverage/src/libkiv.so -instr-profile="$out/kiv.profdata" \
+# The library's code runs in libkiv.so and, for the test programs and fuzz replays that link
+# kiv_internal, inside those programs: the report merges them all.
+objects=()
+while IFS= read -r -d '' program; do
+  objects+=(-object "$program")
+done < <(find build-coverage/tests build-coverage/fuzz -type f -perm -u+x \
+  \( -name 'test_*' -o -name 'replay_*' \) -print0)
+llvm-cov report build-coverage/src/libkiv.so "${objects[@]}" -instr-profile="$out/kiv.profdata" \
   > "$out/report.txt"
 
 # Each row of the report: file, regions (3 columns), functions (3), lines (3), branches (3).
