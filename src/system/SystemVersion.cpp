@@ -3,7 +3,7 @@
 
 #include "platform/desktop/OsRelease.h"
 #include "platform/memory/NoThrow.h"
-#include "system/SystemFacts.h"
+#include "system/SystemVersion.h"
 
 #include <cctype>
 #include <cerrno>

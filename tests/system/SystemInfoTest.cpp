@@ -1,7 +1,7 @@
 #include "SystemTestSupport.h"
 
 #include "platform/bundle/Bundle.h"
-#include "system/SystemFacts.h"
+#include "system/SystemVersion.h"
 
 #include <QGuiApplication>
 #include <QScreen>
