@@ -62,7 +62,7 @@ enum {
   // Reading.
   kKivXMLFileNotFound = 1,   ///< OpenDoc: the file cannot be examined (it does not exist)
   kKivXMLNotParsed = 2,      ///< OpenDoc: the file cannot be read or is not well-formed XML
-  kKivXMLNoPath = -1,        ///< OpenDoc: the file reference does not resolve to a path
+  kKivXMLNoPath = -1,        ///< OpenDoc: the file reference gives no path, or no file name
   kKivXMLNoAttribute = -1,   ///< ReadNodeAttributeStringValue: the attribute is absent
   kKivXMLNoDocument = -3,    ///< the readers: no document open
   kKivXMLNoRootElement = -4, ///< OpenDoc: the document has no root element

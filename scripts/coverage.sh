@@ -33,12 +33,14 @@ done < <(find build-coverage/tests build-coverage/fuzz -type f -perm -u+x \
 llvm-cov report build-coverage/src/libkiv.so "${objects[@]}" -instr-profile="$out/kiv.profdata" \
   > "$out/report.txt"
 
-# Each row of the report: file, regions (3 columns), functions (3), lines (3), branches (3).
-# The rows of the files below src/<folder>/ are summed per folder and for src/ as a whole.
+# Each row of the report: file (relative to the build folder when the programs' own sources are
+# in it), regions (3 columns), functions (3), lines (3), branches (3). The rows of the files
+# below src/<folder>/ are summed per folder and for src/ as a whole.
 echo
 echo "== Coverage of src/ by the test suite"
 awk -v folders="$(printf '%s ' src/*/)" '
-  $1 ~ /^src\// {
+  $1 ~ /^(\.\.\/)?src\// {
+    sub(/^\.\.\//, "", $1)
     split($1, part, "/")
     for (k = 0; k < 2; ++k) {
       key = k == 0 ? "src/" part[2] "/" : "total"
