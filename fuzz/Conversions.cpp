@@ -265,8 +265,14 @@ void primitives(const std::string& bytes, const Units& units) {
   Units u = uniString(units);
   Units swapped(u);
   AlwaysSwapUniString(swapped.data());
-  AlwaysSwapUniString(swapped.data());
-  FUZZ_CHECK(swapped == u);
+  for (size_t i = 1; i < u.size(); ++i)
+    FUZZ_CHECK(swapped[i] == AlwaysSwapUniChar(u[i]));
+  // A count of 256 or more in the foreign order cannot be told from a host-order count, so
+  // only shorter strings come back by a second reversal.
+  if (units.size() < 256) {
+    AlwaysSwapUniString(swapped.data());
+    FUZZ_CHECK(swapped == u);
+  }
   Units both(2 * units.size() + 1);
   PPUcopy(u.data(), both.data());
   FUZZ_CHECK(units.empty() || EqualStringUni(u.data(), both.data()));

@@ -26,5 +26,5 @@ echo "== Thread-sanitizer build (the concurrency suite)"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIV_SANITIZE_THREAD=ON \
   -DKIV_BUILD_BENCH=OFF
 cmake --build build-tsan -j "$jobs" --target test_concurrency
-TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/concurrency/tsan.supp" \
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   ctest --test-dir build-tsan --output-on-failure -j "$jobs" --no-tests=error -R '^Concurrency\.'

@@ -23,7 +23,10 @@ unsigned short* PPUcat(unsigned short* dst, unsigned short* src);
 bool EqualStringUni(unsigned short* a, unsigned short* b);
 // c with its two bytes exchanged.
 unsigned short AlwaysSwapUniChar(unsigned short c);
-// Reverses the byte order of the count and the units of s, whichever order s is in.
+// Reverses the byte order of the count and the units of s, whichever order s is in. A count of
+// 1 to 255 is recognised in either order; a string of 256 units or more must be in host order,
+// since its count in the foreign order reads like another host-order count (its reversal reads
+// that many units).
 void AlwaysSwapUniString(unsigned short* s);
 void SwapUniString(unsigned short* s);
 

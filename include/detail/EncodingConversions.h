@@ -48,7 +48,8 @@ void UTFStringToCString(char* s, char* c);
 void UTFStringToCString(char* s, char* c, int size);
 // UTF-8 C string to Mac Roman Pascal string, in 255 bytes.
 void UTFStringToPString(char* s, unsigned char* p);
-// Unicode string to UTF-8 C string, in 2 * u[0] bytes.
+// Unicode string to UTF-8 C string, in 2 * u[0] bytes (1 byte when u[0] is 0: the empty
+// result is its terminator alone).
 void UniStringToUTFString(unsigned short* u, char* s);
 // Mac Roman C string to UTF-8 C string, in 2 * strlen(c) bytes.
 void CStringToUTFString(char* c, char* s);
