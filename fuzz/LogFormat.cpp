@@ -1,7 +1,8 @@
 // The diagnostics log's formatting on arbitrary texts: each call must write exactly one console
 // entry (or none for an empty text), stamped and tagged, holding the formatted text cut to its
 // buffer (1023 bytes, 511 for Debug) at a character boundary, with bytes that are not UTF-8
-// replaced and nothing else lost. Standard error is read back through a memory file.
+// replaced, control characters shown in their escaped forms and nothing else lost. Standard error
+// is read back through a memory file.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <glib.h>
@@ -54,9 +55,30 @@ std::string entryText(const std::string& out) {
   return out.substr(m.length(0), out.size() - m.length(0) - 1);
 }
 
+// What an entry shows of a text: invalid UTF-8 replaced, then control characters in their
+// visible forms (\n \r \t, \xHH for the other C0 characters and DEL, \u00HH for C1).
 std::string valid(const std::string& text) {
   gchar* v = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
-  std::string out = v;
+  std::string out;
+  char hex[8];
+  for (const gchar* p = v; *p; p = g_utf8_next_char(p)) {
+    const gunichar c = g_utf8_get_char(p);
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c < 0x20 || c == 0x7F) {
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      out += hex;
+    } else if (c >= 0x80 && c < 0xA0) {
+      std::snprintf(hex, sizeof hex, "\\u%04X", c);
+      out += hex;
+    } else {
+      out.append(p, static_cast<size_t>(g_utf8_next_char(p) - p));
+    }
+  }
   g_free(v);
   return out;
 }
