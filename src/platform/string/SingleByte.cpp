@@ -1,0 +1,409 @@
+// Single-byte encodings through tables read from ICU's converters.
+//
+// Each table is read once per process, on first use, from a converter set up exactly as the
+// service sets up its own (no fallback mappings, stop at a character without a form): the
+// decoding table byte by byte, the encoding map by converting every code point of the Basic
+// Multilingual Plane in one pass. A converter that could do what a table cannot (give several
+// units for one byte, map a character beyond the plane) gets no table and stays in use.
+#include "platform/string/SingleByte.h"
+
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_err.h>
+#include <unicode/uset.h>
+#include <unicode/utf16.h>
+#include <unicode/utf8.h>
+
+#include <atomic>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "platform/string/Codec.h"
+
+namespace kiv::platform::singlebyte {
+
+class Table {
+public:
+  // A byte without a character. No single-byte converter maps a byte to U+FFFF, a
+  // noncharacter; a table is refused if one ever did.
+  static constexpr UniChar kNone = 0xFFFF;
+
+  // The character of each byte, or kNone.
+  UniChar toUnicode[256];
+  // The UTF-8 form of each byte's character: its length (0 for none), then its bytes.
+  unsigned char utf8[256][4];
+  // The byte of each character, by its high and low byte; 0 stands for none, except for
+  // U+0000 when zeroMaps is set.
+  const unsigned char* page[256];
+  bool zeroMaps = false;
+  // Some byte has no character.
+  bool holes = false;
+  // Bytes 0x00 to 0x7F are the ASCII characters both ways, so runs of them need no table.
+  bool ascii = false;
+
+  // The byte of c, or -1.
+  int byteOf(UniChar c) const {
+    const unsigned char b = page[c >> 8][c & 0xFF];
+    return b != 0 || (c == 0 && zeroMaps) ? b : -1;
+  }
+
+  std::unique_ptr<unsigned char[]> pages; // the storage behind page
+};
+
+namespace {
+
+const unsigned char kEmptyPage[256] = {};
+
+void stopToUnicode(const void*, UConverterToUnicodeArgs*, const char*, int32_t,
+                   UConverterCallbackReason, UErrorCode*) {}
+
+// Passes over a character without a form, so that one pass converts all the others.
+void skipFromUnicode(const void*, UConverterFromUnicodeArgs*, const UChar*, int32_t, UChar32,
+                     UConverterCallbackReason reason, UErrorCode* status) {
+  if (reason <= UCNV_IRREGULAR) *status = U_ZERO_ERROR;
+}
+
+struct CloseConverter {
+  void operator()(UConverter* c) const { ucnv_close(c); }
+};
+struct CloseSet {
+  void operator()(USet* s) const { uset_close(s); }
+};
+
+bool mapsBeyondThePlane(UConverter* converter) {
+  UErrorCode status = U_ZERO_ERROR;
+  std::unique_ptr<USet, CloseSet> mapped(uset_openEmpty());
+  std::unique_ptr<USet, CloseSet> beyond(uset_open(0x10000, 0x10FFFF));
+  if (!mapped || !beyond) return true;
+  ucnv_getUnicodeSet(converter, mapped.get(), UCNV_ROUNDTRIP_AND_FALLBACK_SET, &status);
+  return U_FAILURE(status) || uset_containsSome(mapped.get(), beyond.get());
+}
+
+// Fills the decoding table and the UTF-8 forms; false when a byte gives more than one unit.
+bool readDecoding(UConverter* converter, Table& t) {
+  for (int b = 0; b < 256; ++b) {
+    const char byte = static_cast<char>(b);
+    UChar u[2];
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_resetToUnicode(converter);
+    const int32_t n = ucnv_toUChars(converter, u, 2, &byte, 1, &status);
+    t.toUnicode[b] = Table::kNone;
+    t.utf8[b][0] = 0;
+    if (U_FAILURE(status) || n == 0) continue;
+    if (n != 1 || U16_IS_SURROGATE(u[0]) || u[0] == Table::kNone) return false;
+    t.toUnicode[b] = u[0];
+    int32_t length = 0;
+    U8_APPEND_UNSAFE(t.utf8[b] + 1, length, u[0]);
+    t.utf8[b][0] = static_cast<unsigned char>(length);
+  }
+  return true;
+}
+
+// Fills the encoding map; false when a character other than U+0000 takes the byte 0.
+bool readEncoding(UConverter* converter, Table& t) {
+  std::vector<UChar> chars;
+  chars.reserve(0x10000 - 0x800);
+  for (UChar32 c = 0; c <= 0xFFFF; ++c)
+    if (!U_IS_SURROGATE(c)) chars.push_back(static_cast<UChar>(c));
+  std::vector<char> bytes(chars.size());
+  std::vector<int32_t> offsets(chars.size());
+
+  UErrorCode status = U_ZERO_ERROR;
+  ucnv_setFromUCallBack(converter, skipFromUnicode, nullptr, nullptr, nullptr, &status);
+  ucnv_resetFromUnicode(converter);
+  const UChar* source = chars.data();
+  char* target = bytes.data();
+  ucnv_fromUnicode(converter, &target, bytes.data() + bytes.size(), &source,
+                   chars.data() + chars.size(), offsets.data(), true, &status);
+  if (U_FAILURE(status)) return false;
+
+  // Pages of the high bytes that hold a mapped character, numbered in order of first use.
+  const size_t produced = static_cast<size_t>(target - bytes.data());
+  int pageNumber[256];
+  std::memset(pageNumber, -1, sizeof pageNumber);
+  int pageCount = 0;
+  for (size_t i = 0; i < produced; ++i) {
+    const int high = chars[static_cast<size_t>(offsets[i])] >> 8;
+    if (pageNumber[high] < 0) pageNumber[high] = pageCount++;
+  }
+  t.pages.reset(new unsigned char[static_cast<size_t>(pageCount) * 256]());
+  for (int high = 0; high < 256; ++high)
+    t.page[high] = pageNumber[high] < 0 ? kEmptyPage : t.pages.get() + pageNumber[high] * 256;
+  for (size_t i = 0; i < produced; ++i) {
+    const UChar c = chars[static_cast<size_t>(offsets[i])];
+    const unsigned char b = static_cast<unsigned char>(bytes[i]);
+    if (b == 0 && c != 0) return false;
+    if (c == 0) t.zeroMaps = b == 0;
+    const_cast<unsigned char*>(t.page[c >> 8])[c & 0xFF] = b;
+  }
+  return true;
+}
+
+Table* build(const char* icuName) {
+  if (icuName == nullptr) return nullptr;
+  UErrorCode status = U_ZERO_ERROR;
+  std::unique_ptr<UConverter, CloseConverter> converter(ucnv_open(icuName, &status));
+  if (U_FAILURE(status) || ucnv_getMaxCharSize(converter.get()) != 1) return nullptr;
+  ucnv_setToUCallBack(converter.get(), stopToUnicode, nullptr, nullptr, nullptr, &status);
+  ucnv_setFallback(converter.get(), false);
+  if (U_FAILURE(status) || mapsBeyondThePlane(converter.get())) return nullptr;
+
+  std::unique_ptr<Table> t(new Table);
+  if (!readDecoding(converter.get(), *t) || !readEncoding(converter.get(), *t)) return nullptr;
+  t->ascii = true;
+  for (int b = 0; b < 256; ++b) {
+    if (b < 0x80 && (t->toUnicode[b] != b || t->byteOf(static_cast<UniChar>(b)) != b))
+      t->ascii = false;
+    if (t->toUnicode[b] == Table::kNone) t->holes = true;
+  }
+  return t.release();
+}
+
+// One table per known encoding, built at most once; tables live as long as the process.
+struct Slot {
+  std::atomic<bool> built{false};
+  const Table* table = nullptr;
+};
+Slot gSlots[kMaxKnownEncodings];
+std::mutex gBuilding;
+
+// Finds the end of the run of ASCII bytes that starts at s[i], 16 bytes a step; stops at the
+// last full step before n.
+inline int32_t asciiRun(const unsigned char* s, int32_t i, int32_t n) {
+#if defined(__SSE2__)
+  for (; i + 16 <= n; i += 16) {
+    const int mask = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)));
+    if (mask != 0) return i + __builtin_ctz(static_cast<unsigned>(mask));
+  }
+#else
+  for (; i + 8 <= n; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, s + i, 8);
+    if (word & 0x8080808080808080ull) break;
+  }
+#endif
+  while (i < n && s[i] < 0x80)
+    ++i;
+  return i;
+}
+
+// Decodes n bytes through the table, four units a store.
+inline void lookUp(const Table& t, const unsigned char* s, int32_t n, UniChar* d) {
+  int32_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const uint64_t units = uint64_t{t.toUnicode[s[i]]} | uint64_t{t.toUnicode[s[i + 1]]} << 16 |
+                           uint64_t{t.toUnicode[s[i + 2]]} << 32 |
+                           uint64_t{t.toUnicode[s[i + 3]]} << 48;
+    std::memcpy(d + i, &units, sizeof units);
+  }
+  for (; i < n; ++i)
+    d[i] = t.toUnicode[s[i]];
+}
+
+// Whether no decoded unit is Table::kNone.
+inline bool allDecoded(const UniChar* d, int32_t n) {
+  int32_t i = 0;
+#if defined(__SSE2__)
+  const __m128i none = _mm_set1_epi16(static_cast<short>(Table::kNone));
+  __m128i found = _mm_setzero_si128();
+  for (; i + 8 <= n; i += 8)
+    found = _mm_or_si128(
+        found, _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i)), none));
+  if (_mm_movemask_epi8(found) != 0) return false;
+#endif
+  for (; i < n; ++i)
+    if (d[i] == Table::kNone) return false;
+  return true;
+}
+
+// Whether every byte of s[i..n) has a character.
+bool allDecode(const Table& t, const unsigned char* s, int32_t i, int32_t n) {
+  for (; i < n; ++i) {
+    if (t.ascii) i = asciiRun(s, i, n);
+    if (i < n && t.toUnicode[s[i]] == Table::kNone) return false;
+  }
+  return true;
+}
+
+// Whether every unit of u[0..n) has a byte.
+bool allEncode(const Table& t, const UniChar* u, int32_t n) {
+  for (int32_t i = 0; i < n; ++i)
+    if (t.byteOf(u[i]) < 0) return false;
+  return true;
+}
+
+// Encodes n units through the map; false at the first without a byte.
+inline bool mapUnits(const Table& t, const UniChar* u, int32_t n, unsigned char* d) {
+  for (int32_t i = 0; i < n; ++i) {
+    const UniChar c = u[i];
+    const unsigned char b = t.page[c >> 8][c & 0xFF];
+    if (b == 0 && (c != 0 || !t.zeroMaps)) return false;
+    d[i] = b;
+  }
+  return true;
+}
+
+} // namespace
+
+const Table* tableFor(CFStringEncoding encoding) {
+  const int index = encodingIndex(encoding);
+  if (index < 0) return nullptr;
+  Slot& slot = gSlots[index];
+  if (slot.built.load(std::memory_order_acquire)) return slot.table;
+  std::lock_guard<std::mutex> lock(gBuilding);
+  if (!slot.built.load(std::memory_order_relaxed)) {
+    slot.table = build(icuConverterName(encoding));
+    slot.built.store(true, std::memory_order_release);
+  }
+  return slot.table;
+}
+
+int32_t decode(const Table& t, const char* src, int32_t n, UniChar* dst, int32_t cap) {
+  const auto* s = reinterpret_cast<const unsigned char*>(src);
+  if (n > cap) return allDecode(t, s, 0, n) ? kCodecOverflow : kCodecInvalid;
+  int32_t i = 0;
+#if defined(__SSE2__)
+  // 16 bytes a step: widened at once, then the bytes above 0x7F replaced from the table.
+  if (t.ascii) {
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+      unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(v));
+      if (mask == 0xFFFF) {
+        lookUp(t, s + i, 16, dst + i);
+        continue;
+      }
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_unpacklo_epi8(v, zero));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i + 8), _mm_unpackhi_epi8(v, zero));
+      for (; mask != 0; mask &= mask - 1) {
+        const int k = __builtin_ctz(mask);
+        dst[i + k] = t.toUnicode[s[i + k]];
+      }
+    }
+  }
+#endif
+  lookUp(t, s + i, n - i, dst + i);
+  if (t.holes && !allDecoded(dst, n)) return kCodecInvalid;
+  return n;
+}
+
+int32_t decodedLength(const Table& t, const char* src, int32_t n) {
+  return allDecode(t, reinterpret_cast<const unsigned char*>(src), 0, n) ? n : kCodecInvalid;
+}
+
+int32_t encode(const Table& t, const UniChar* src, int32_t n, char* dst, int32_t cap) {
+  if (n > cap) return allEncode(t, src, n) ? kCodecOverflow : kCodecInvalid;
+  auto* d = reinterpret_cast<unsigned char*>(dst);
+  int32_t i = 0;
+#if defined(__SSE2__)
+  // 16 units a step: narrowed at once when all are below 0x80.
+  if (t.ascii) {
+    const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 8));
+      const __m128i above = _mm_and_si128(_mm_or_si128(a, b), high);
+      if (_mm_movemask_epi8(_mm_cmpeq_epi16(above, zero)) == 0xFFFF)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(a, b));
+      else if (!mapUnits(t, src + i, 16, d + i))
+        return kCodecInvalid;
+    }
+  }
+#endif
+  return mapUnits(t, src + i, n - i, d + i) ? n : kCodecInvalid;
+}
+
+int32_t toUtf8(const Table& t, const char* src, int32_t n, char* dst, int32_t cap) {
+  const auto* s = reinterpret_cast<const unsigned char*>(src);
+  int32_t out = 0;
+  for (int32_t i = 0; i < n;) {
+    if (t.ascii) {
+      const int32_t end = asciiRun(s, i, n);
+      if (out + (end - i) > cap) return allDecode(t, s, end, n) ? kCodecOverflow : kCodecInvalid;
+      std::memcpy(dst + out, s + i, static_cast<size_t>(end - i));
+      out += end - i;
+      if ((i = end) == n) break;
+    }
+    const unsigned char* form = t.utf8[s[i]];
+    const int32_t length = form[0];
+    if (length == 0) return kCodecInvalid;
+    if (out + length > cap) return allDecode(t, s, i + 1, n) ? kCodecOverflow : kCodecInvalid;
+    std::memcpy(dst + out, form + 1, static_cast<size_t>(length));
+    out += length;
+    ++i;
+  }
+  return out;
+}
+
+int32_t fromUtf8(const Table& t, const char* src, int32_t n, char* dst, int32_t cap) {
+  const auto* s = reinterpret_cast<const unsigned char*>(src);
+  auto* d = reinterpret_cast<unsigned char*>(dst);
+  int32_t out = 0;
+  bool overflow = false;
+  for (int32_t i = 0; i < n;) {
+    if (t.ascii && !overflow) {
+      const int32_t end = asciiRun(s, i, n);
+      const int32_t run = end - i;
+      if (out + run > cap) {
+        overflow = true; // go on: a later character without a form still makes it invalid
+      } else {
+        std::memcpy(d + out, s + i, static_cast<size_t>(run));
+        out += run;
+        if ((i = end) == n) break;
+      }
+    }
+    UChar32 c = s[i];
+    if (c < 0x80) {
+      ++i;
+    } else if (c >= 0xC2 && c <= 0xDF && i + 1 < n && (s[i + 1] & 0xC0) == 0x80) {
+      c = (c & 0x1F) << 6 | (s[i + 1] & 0x3F);
+      i += 2;
+    } else {
+      U8_NEXT(s, i, n, c);
+      if (c < 0 || c > 0xFFFF) return kCodecInvalid; // ill-formed, or beyond every table
+    }
+    const int b = t.byteOf(static_cast<UniChar>(c));
+    if (b < 0) return kCodecInvalid;
+    if (out < cap)
+      d[out++] = static_cast<unsigned char>(b);
+    else
+      overflow = true;
+  }
+  return overflow ? kCodecOverflow : out;
+}
+
+int32_t recode(const Table& from, const Table& to, const char* src, int32_t n, char* dst,
+               int32_t cap) {
+  const auto* s = reinterpret_cast<const unsigned char*>(src);
+  auto* d = reinterpret_cast<unsigned char*>(dst);
+  const bool ascii = from.ascii && to.ascii;
+  bool bad = false;
+  if (n > cap) {
+    for (int32_t i = 0; i < n && !bad; ++i) {
+      const UniChar c = from.toUnicode[s[i]];
+      bad = c == Table::kNone || to.byteOf(c) < 0;
+    }
+    return bad ? kCodecInvalid : kCodecOverflow;
+  }
+  for (int32_t i = 0; i < n;) {
+    if (ascii) {
+      const int32_t end = asciiRun(s, i, n);
+      std::memcpy(d + i, s + i, static_cast<size_t>(end - i));
+      if ((i = end) == n) break;
+    }
+    const UniChar c = from.toUnicode[s[i]];
+    const int b = c == Table::kNone ? -1 : to.byteOf(c);
+    if (b < 0) return kCodecInvalid;
+    d[i++] = static_cast<unsigned char>(b);
+  }
+  return n;
+}
+
+} // namespace kiv::platform::singlebyte
