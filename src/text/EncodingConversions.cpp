@@ -21,7 +21,9 @@ using kiv::platform::transcode;
 // Unicode strings count in 16-bit signed positions.
 constexpr int32_t kMaxUniCount = 32767;
 
-using UnitBuffer = kiv::text::ScratchBuffer<UniChar>;
+// Room on the stack for the units of any Pascal-size text, even from UTF-8 of three bytes a
+// character.
+using UnitBuffer = kiv::text::ScratchBuffer<UniChar, 1024>;
 
 // Encodes n units as a Pascal string with at most room text bytes; empty on failure.
 void toPascal(CFStringEncoding encoding, const UniChar* u, int32_t n, unsigned char* p,

@@ -10,6 +10,7 @@
 #include <unicode/ustring.h>
 
 #include <functional>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -150,7 +151,7 @@ TEST(SingleByteTables, EveryByteAndCodePointIsIcusOwn) {
     std::u16string want, got;
     std::string wantBytes, gotBytes;
     for (int b = 0; b < 256; ++b) {
-      // Alone, after fifteen ASCII bytes, and before them.
+      // Alone, after fifteen ASCII letters, and before them.
       for (const std::string& in : {std::string(1, char(b)), kPad8 + char(b), char(b) + kPad8}) {
         const bool ok = icu.decode(in, want);
         check(serviceDecode(e.code, in, got) == ok && got == want, "decoding", b);
@@ -161,7 +162,8 @@ TEST(SingleByteTables, EveryByteAndCodePointIsIcusOwn) {
       }
     }
     for (int c = 0; c < 0x10000; ++c) {
-      for (const std::u16string& in : {std::u16string(1, char16_t(c)), kPad16 + char16_t(c)}) {
+      for (const std::u16string& in :
+           {std::u16string(1, char16_t(c)), kPad16 + char16_t(c), char16_t(c) + kPad16}) {
         const bool ok = icu.encode(in, wantBytes);
         check(serviceEncode(e.code, in, gotBytes) == ok && gotBytes == wantBytes, "encoding", c);
         if (c >= 0xD800 && c <= 0xDFFF) continue; // no UTF-8 form
@@ -186,7 +188,7 @@ TEST(SingleByteTables, DirectPathsEqualTheWayThroughUnits) {
     int mismatches = 0;
     for (int pair = 0; pair < 0x10000; ++pair) {
       const std::string two{char(pair >> 8), char(pair)};
-      for (const std::string& in : {two, kPad8 + two}) {
+      for (const std::string& in : {two, kPad8 + two, two + kPad8}) {
         std::u16string units;
         std::string want, got;
         const bool ok = utf8ToUnits(in, units) && icu.encode(units, want);
@@ -198,7 +200,8 @@ TEST(SingleByteTables, DirectPathsEqualTheWayThroughUnits) {
     EXPECT_EQ(mismatches, 0);
   }
   // Ill-formed longer sequences: overlong, surrogates, beyond U+10FFFF, cut, stray bytes.
-  for (const char* bad : {"\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF0\x80\x80\xAF",
+  for (const char* bad : {"\xE0\x80\xAF", "\xE0\x9F\xBF", "\xED\xA0\x80", "\xED\xBF\xBF",
+                          "\xEF\xC0\x80", "\xEF\xBF\xC0", "\xF4\x90\x80\x80", "\xF0\x80\x80\xAF",
                           "\xE2\x82", "\xF5\x80\x80\x80", "a\x80", "\xC3\xA9\xA9"}) {
     std::string got;
     EXPECT_FALSE(serviceTranscode(kCFStringEncodingUTF8, bad, kCFStringEncodingMacRoman, got))
@@ -221,6 +224,49 @@ TEST(SingleByteTables, DirectPathsEqualTheWayThroughUnits) {
       }
     }
   }
+}
+
+TEST(SingleByteTables, LongTextsAndDamageAnywhereInThem) {
+  // Texts of 40 characters drawn from those the encoding has, some mostly ASCII, some without
+  // ASCII, and each text again with one byte replaced at every position.
+  const Encoding roman = singleByteEncodings()[0];
+  ASSERT_EQ(roman.code, kCFStringEncodingMacRoman);
+  Reference icu(roman.icuName);
+  std::u16string mapped, ascii;
+  for (int b = 0; b < 256; ++b) {
+    std::u16string u;
+    if (icu.decode(std::string(1, char(b)), u)) (b < 0x80 ? ascii : mapped) += u;
+  }
+  std::mt19937 random(18);
+  int mismatches = 0;
+  auto compare = [&](const std::string& utf8) {
+    std::u16string units;
+    std::string want, got, back;
+    const bool ok = utf8ToUnits(utf8, units) && icu.encode(units, want);
+    if ((serviceTranscode(kCFStringEncodingUTF8, utf8, roman.code, got) != ok || got != want) &&
+        ++mismatches <= 5)
+      ADD_FAILURE() << "from UTF-8: " << utf8;
+    if (ok && (!serviceTranscode(roman.code, want, kCFStringEncodingUTF8, back) || back != utf8) &&
+        ++mismatches <= 5)
+      ADD_FAILURE() << "to UTF-8: " << utf8;
+  };
+  for (int text = 0; text < 200; ++text) {
+    const int asciiShare = text % 4 == 0 ? 0 : 90; // percent
+    std::u16string units;
+    for (int k = 0; k < 40; ++k) {
+      const std::u16string& from = int(random() % 100) < asciiShare ? ascii : mapped;
+      units += from[random() % from.size()];
+    }
+    const std::string utf8 = unitsToUtf8(units);
+    compare(utf8);
+    for (size_t at = 0; at < utf8.size(); ++at)
+      for (char damage : {'\x80', '\xBF', '\xC0', '\xC3', '\xE2', '\xED', '\xF0', '\xFF', 'A'}) {
+        std::string damaged = utf8;
+        damaged[at] = damage;
+        compare(damaged);
+      }
+  }
+  EXPECT_EQ(mismatches, 0);
 }
 
 TEST(SingleByteTables, RoomIsKeptAndFailureBeatsOverflow) {
