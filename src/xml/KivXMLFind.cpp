@@ -3,7 +3,10 @@
 
 #include <libxml/tree.h>
 
+#include <new>
+
 #include "detail/DiagnosticsLog.h"
+#include "xml/KivXMLReadIndex.h"
 #include "xml/XmlReadSupport.h"
 #include "xml/XmlText.h"
 
@@ -60,8 +63,34 @@ xmlNode* KivXML::FindNode(xmlNode* start, const char* name) {
     return nullptr;
   }
   if (name == nullptr || name[0] == '\0') return nullptr;
+  xmlNode* found = nullptr;
+  if ((start == nullptr || start == rootNode) && FindIndexed(name, &found)) return found;
   auto match = [name](xmlNode* node) { return kiv::xml::nameIs(node->name, name); };
   return walk(start != nullptr ? start : rootNode, match);
+}
+
+bool KivXML::FindIndexed(const char* name, xmlNode** found) {
+  try {
+    if (readIndex == nullptr) readIndex = new ReadIndex;
+    // The public fields may have been set since: an index is only good for what it was made for.
+    if (readIndex->doc != xmldoc || readIndex->root != rootNode) {
+      readIndex->doc = nullptr;
+      readIndex->root = nullptr;
+      readIndex->names.build(rootNode);
+      readIndex->doc = xmldoc;
+      readIndex->root = rootNode;
+    }
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  *found = readIndex->names.find(name);
+  return true;
+}
+
+void KivXML::DropIndex() {
+  if (readIndex == nullptr) return;
+  readIndex->doc = nullptr;
+  readIndex->root = nullptr;
 }
 
 xmlNode* KivXML::FindNode(xmlNode* start, const char* name, const char* attrName,
