@@ -227,9 +227,6 @@ struct Contest {
   std::function<std::string_view()> kiv, icu, iconv, floor;
 };
 
-// Where the memcpy floors copy the source to: room for any source here.
-unsigned char gFloor[4096];
-
 std::vector<Contest>& contests() {
   static std::vector<Contest> all;
   return all;
@@ -239,336 +236,148 @@ std::string_view bytesOf(const void* p, size_t n) {
   return std::string_view(static_cast<const char*>(p), n);
 }
 
-// Mac Roman (or another single-byte encoding) to UTF-16.
-void addDecode(const char* conversion, const char* input, const std::string& bytes) {
-  auto p = std::make_shared<std::vector<unsigned char>>(pascal(bytes));
-  auto u = std::make_shared<std::vector<unsigned short>>(256);
-  contests().push_back({conversion, input,
-                        [=] {
-                          PStringToUniString(p->data(), u->data(), 0);
-                          return bytesOf(u->data() + 1, 2 * (*u)[0]);
-                        },
-                        [=] {
-                          UErrorCode status = U_ZERO_ERROR;
-                          int32_t n = ucnv_toUChars(
-                              icu(kRoman), reinterpret_cast<UChar*>(u->data() + 1), 255,
-                              reinterpret_cast<char*>(p->data() + 1), (*p)[0], &status);
-                          (*u)[0] = static_cast<unsigned short>(U_SUCCESS(status) ? n : 0);
-                          return bytesOf(u->data() + 1, 2 * (*u)[0]);
-                        },
-                        [=] {
-                          long n = runIconv(iconvFor("UTF-16LE", "MACINTOSH"), p->data() + 1,
-                                            (*p)[0], u->data() + 1, 510);
-                          (*u)[0] = static_cast<unsigned short>(n > 0 ? n / 2 : 0);
-                          return bytesOf(u->data() + 1, 2 * (*u)[0]);
-                        },
-                        [=] {
-                          std::memcpy(gFloor, p->data() + 1, (*p)[0]);
-                          return std::string_view();
-                        }});
+// One side of a conversion: the ICU converter ("UTF-8": ICU's UTF-8 functions; null: UTF-16
+// units, no converter) and glibc's name for it.
+struct Side {
+  const char* icu;
+  const char* iconv;
+};
+const Side kUnits{nullptr, "UTF-16LE"}, kUtf8{"UTF-8", "UTF-8"}, kRomanSide{kRoman, "MACINTOSH"},
+    kWinSide{kWin, "CP1252"}, kSjisSide{kSjis, "SHIFT_JIS"};
+
+bool isUtf8(Side side) { return side.icu != nullptr && std::strcmp(side.icu, "UTF-8") == 0; }
+
+// The raw ICU way: the source decoded into units (straight into out when units are wanted),
+// then encoded. The bytes written, or -1.
+long icuConvert(Side from, const char* in, int32_t n, Side to, char* out, int32_t room) {
+  UErrorCode status = U_ZERO_ERROR;
+  UChar scratch[1024];
+  UChar* units = to.icu != nullptr ? scratch : reinterpret_cast<UChar*>(out);
+  const int32_t unitRoom = to.icu != nullptr ? 1024 : room / 2;
+  const UChar* decoded = units;
+  int32_t count = 0;
+  if (from.icu == nullptr) {
+    decoded = reinterpret_cast<const UChar*>(in);
+    count = n / 2;
+  } else if (isUtf8(from)) {
+    u_strFromUTF8(units, unitRoom, &count, in, n, &status);
+  } else {
+    count = ucnv_toUChars(icu(from.icu), units, unitRoom, in, n, &status);
+  }
+  if (U_FAILURE(status)) return -1;
+  if (to.icu == nullptr) return 2L * count;
+  int32_t written = 0;
+  if (isUtf8(to))
+    u_strToUTF8(out, room, &written, decoded, count, &status);
+  else
+    written = ucnv_fromUChars(icu(to.icu), out, room, decoded, count, &status);
+  return U_SUCCESS(status) ? written : -1;
 }
 
-// UTF-16 (a file name) to Mac Roman.
-void addEncode(const char* input, const std::u16string& units) {
-  auto name = std::make_shared<HFSUniStr255>();
-  name->length = static_cast<UInt16>(units.size());
-  std::memcpy(name->unicode, units.data(), 2 * units.size());
-  auto p = std::make_shared<std::vector<unsigned char>>(256);
-  contests().push_back({"UniStringToPString", input,
-                        [=] {
-                          UniStringToPString(name.get(), p->data());
-                          return bytesOf(p->data() + 1, (*p)[0]);
-                        },
-                        [=] {
-                          UErrorCode status = U_ZERO_ERROR;
-                          int32_t n = ucnv_fromUChars(
-                              icu(kRoman), reinterpret_cast<char*>(p->data() + 1), name->length,
-                              reinterpret_cast<UChar*>(name->unicode), name->length, &status);
-                          (*p)[0] = static_cast<unsigned char>(U_SUCCESS(status) ? n : 0);
-                          return bytesOf(p->data() + 1, (*p)[0]);
-                        },
-                        [=] {
-                          long n = runIconv(iconvFor("MACINTOSH", "UTF-16LE"), name->unicode,
-                                            2 * name->length, p->data() + 1, name->length);
-                          (*p)[0] = static_cast<unsigned char>(n > 0 ? n : 0);
-                          return bytesOf(p->data() + 1, (*p)[0]);
-                        },
-                        [=] {
-                          std::memcpy(gFloor, name->unicode, 2 * name->length);
-                          return std::string_view();
-                        }});
-}
-
-// Mac Roman to UTF-8, in 2 * n bytes.
-void addRomanToUtf8(const char* input, const std::string& bytes) {
-  auto p = std::make_shared<std::vector<unsigned char>>(pascal(bytes));
-  auto s = std::make_shared<std::vector<char>>(512);
-  contests().push_back({"PStringToUTFString", input,
-                        [=] {
-                          PStringToUTFString(p->data(), s->data());
-                          return std::string_view(s->data());
-                        },
-                        [=] {
-                          UChar u[256];
-                          UErrorCode status = U_ZERO_ERROR;
-                          int32_t n = ucnv_toUChars(icu(kRoman), u, 256,
-                                                    reinterpret_cast<char*>(p->data() + 1), (*p)[0],
-                                                    &status);
-                          int32_t len = 0;
-                          u_strToUTF8(s->data(), 2 * (*p)[0] - 1, &len, u, n, &status);
-                          (*s)[U_SUCCESS(status) ? len : 0] = 0;
-                          return std::string_view(s->data());
-                        },
-                        [=] {
-                          long n = runIconv(iconvFor("UTF-8", "MACINTOSH"), p->data() + 1, (*p)[0],
-                                            s->data(), 2 * (*p)[0] - 1);
-                          (*s)[n > 0 ? n : 0] = 0;
-                          return std::string_view(s->data());
-                        },
-                        [=] {
-                          std::memcpy(gFloor, p->data() + 1, (*p)[0]);
-                          return std::string_view();
-                        }});
-}
-
-// UTF-8 to a Mac Roman Pascal string of at most 254 characters.
-void addUtf8ToRoman(const char* input, const std::string& utf8) {
-  auto s = std::make_shared<std::string>(utf8);
-  auto p = std::make_shared<std::vector<unsigned char>>(256);
+// Adds a contest: the library's call (which returns its result's bytes) beside raw ICU and
+// iconv converting the same source bytes from one side to the other into `room` bytes, and
+// memcpy of the source bytes.
+void add(const char* conversion, const char* input, const std::string& source, Side from, Side to,
+         int32_t room, std::function<std::string_view()> kiv) {
+  auto in = std::make_shared<std::string>(source);
+  auto out = std::make_shared<std::vector<char>>(4096);
+  auto floor = std::make_shared<std::vector<char>>(4096);
+  const auto n = static_cast<int32_t>(source.size());
+  auto result = [out](long length) { return bytesOf(out->data(), length > 0 ? length : 0); };
   contests().push_back(
-      {"UTFStringToPString", input,
+      {conversion, input, std::move(kiv),
+       [=] { return result(icuConvert(from, in->data(), n, to, out->data(), room)); },
        [=] {
-         UTFStringToPString(s->data(), p->data());
-         return bytesOf(p->data() + 1, (*p)[0]);
+         return result(
+             runIconv(iconvFor(to.iconv, from.iconv), in->data(), in->size(), out->data(), room));
        },
        [=] {
-         UChar u[254];
-         UErrorCode status = U_ZERO_ERROR;
-         int32_t n = 0;
-         u_strFromUTF8(u, 254, &n, s->data(), static_cast<int32_t>(s->size()), &status);
-         int32_t m = ucnv_fromUChars(icu(kRoman), reinterpret_cast<char*>(p->data() + 1), 254, u, n,
-                                     &status);
-         (*p)[0] = static_cast<unsigned char>(U_SUCCESS(status) ? m : 0);
-         return bytesOf(p->data() + 1, (*p)[0]);
-       },
-       [=] {
-         long n =
-             runIconv(iconvFor("MACINTOSH", "UTF-8"), s->data(), s->size(), p->data() + 1, 254);
-         (*p)[0] = static_cast<unsigned char>(n > 0 ? n : 0);
-         return bytesOf(p->data() + 1, (*p)[0]);
-       },
-       [=] {
-         std::memcpy(gFloor, s->data(), s->size());
+         std::memcpy(floor->data(), in->data(), in->size());
          return std::string_view();
        }});
 }
 
-// Windows Latin 1 to Mac Roman, in place.
-void addWinToMac(const char* input, const std::string& bytes) {
-  auto source = std::make_shared<std::vector<unsigned char>>(pascal(bytes));
-  auto work = std::make_shared<std::vector<unsigned char>>(256);
-  auto reset = [=] { std::memcpy(work->data(), source->data(), 256); };
-  contests().push_back({"ConvertWinString2MacString", input,
-                        [=] {
-                          reset();
-                          ConvertWinString2MacString(work->data());
-                          return bytesOf(work->data() + 1, (*work)[0]);
-                        },
-                        [=] {
-                          reset();
-                          UChar u[253];
-                          char out[253];
-                          UErrorCode status = U_ZERO_ERROR;
-                          int32_t n = ucnv_toUChars(icu(kWin), u, 253,
-                                                    reinterpret_cast<char*>(work->data() + 1),
-                                                    (*work)[0], &status);
-                          int32_t m = ucnv_fromUChars(icu(kRoman), out, 253, u, n, &status);
-                          if (U_SUCCESS(status))
-                            std::memcpy(work->data() + 1, out, static_cast<size_t>(m));
-                          return bytesOf(work->data() + 1, (*work)[0]);
-                        },
-                        [=] {
-                          reset();
-                          char out[253];
-                          if (runIconv(iconvFor("MACINTOSH", "CP1252"), work->data() + 1,
-                                       (*work)[0], out, 253) == (*work)[0])
-                            std::memcpy(work->data() + 1, out, (*work)[0]);
-                          return bytesOf(work->data() + 1, (*work)[0]);
-                        },
-                        [=] {
-                          reset();
-                          char out[253];
-                          std::memcpy(out, work->data() + 1, (*work)[0]);
-                          benchmark::DoNotOptimize(out);
-                          std::memcpy(work->data() + 1, out, (*work)[0]);
-                          return std::string_view();
-                        }});
-}
-
-void addSjisDecode(const char* input, const std::string& bytes) {
-  auto p = std::make_shared<std::vector<unsigned char>>(pascal(bytes));
-  auto u = std::make_shared<std::vector<unsigned short>>(256);
-  contests().push_back({"SJIS_PStringToUniString", input,
-                        [=] {
-                          SJIS_PStringToUniString(p->data(), u->data());
-                          return bytesOf(u->data() + 1, 2 * (*u)[0]);
-                        },
-                        [=] {
-                          UErrorCode status = U_ZERO_ERROR;
-                          int32_t n = ucnv_toUChars(
-                              icu(kSjis), reinterpret_cast<UChar*>(u->data() + 1), 255,
-                              reinterpret_cast<char*>(p->data() + 1), (*p)[0], &status);
-                          (*u)[0] = static_cast<unsigned short>(U_SUCCESS(status) ? n : 0);
-                          return bytesOf(u->data() + 1, 2 * (*u)[0]);
-                        },
-                        [=] {
-                          long n = runIconv(iconvFor("UTF-16LE", "SHIFT_JIS"), p->data() + 1,
-                                            (*p)[0], u->data() + 1, 510);
-                          (*u)[0] = static_cast<unsigned short>(n > 0 ? n / 2 : 0);
-                          return bytesOf(u->data() + 1, 2 * (*u)[0]);
-                        },
-                        [=] {
-                          std::memcpy(gFloor, p->data() + 1, (*p)[0]);
-                          return std::string_view();
-                        }});
-}
-
-void addSjisEncode(const char* input, const std::u16string& units) {
-  auto u = std::make_shared<std::vector<unsigned short>>(uniString(units));
-  auto p = std::make_shared<std::vector<unsigned char>>(256);
-  contests().push_back({"UniStringToSJIS_PString", input,
-                        [=] {
-                          UniStringToSJIS_PString(u->data(), p->data());
-                          return bytesOf(p->data() + 1, (*p)[0]);
-                        },
-                        [=] {
-                          UErrorCode status = U_ZERO_ERROR;
-                          int32_t n = ucnv_fromUChars(
-                              icu(kSjis), reinterpret_cast<char*>(p->data() + 1), 254,
-                              reinterpret_cast<UChar*>(u->data() + 1), (*u)[0], &status);
-                          (*p)[0] = static_cast<unsigned char>(U_SUCCESS(status) ? n : 0);
-                          return bytesOf(p->data() + 1, (*p)[0]);
-                        },
-                        [=] {
-                          long n = runIconv(iconvFor("SHIFT_JIS", "UTF-16LE"), u->data() + 1,
-                                            2 * (*u)[0], p->data() + 1, 254);
-                          (*p)[0] = static_cast<unsigned char>(n > 0 ? n : 0);
-                          return bytesOf(p->data() + 1, (*p)[0]);
-                        },
-                        [=] {
-                          std::memcpy(gFloor, u->data() + 1, 2 * (*u)[0]);
-                          return std::string_view();
-                        }});
-}
-
-// UTF-16 to UTF-8 in 2 * count bytes.
-void addUnitsToUtf8(const char* input, const std::u16string& units) {
-  auto u = std::make_shared<std::vector<unsigned short>>(uniString(units));
-  auto s = std::make_shared<std::vector<char>>(1024);
-  contests().push_back({"UniStringToUTFString", input,
-                        [=] {
-                          UniStringToUTFString(u->data(), s->data());
-                          return std::string_view(s->data());
-                        },
-                        [=] {
-                          UErrorCode status = U_ZERO_ERROR;
-                          int32_t n = 0;
-                          u_strToUTF8(s->data(), 2 * (*u)[0] - 1, &n,
-                                      reinterpret_cast<UChar*>(u->data() + 1), (*u)[0], &status);
-                          (*s)[U_SUCCESS(status) ? n : 0] = 0;
-                          return std::string_view(s->data());
-                        },
-                        [=] {
-                          long n = runIconv(iconvFor("UTF-8", "UTF-16LE"), u->data() + 1,
-                                            2 * (*u)[0], s->data(), 2 * (*u)[0] - 1);
-                          (*s)[n > 0 ? n : 0] = 0;
-                          return std::string_view(s->data());
-                        },
-                        [=] {
-                          std::memcpy(gFloor, u->data() + 1, 2 * (*u)[0]);
-                          return std::string_view();
-                        }});
-}
-
-// UTF-16 to a Pascal string in the system encoding (UTF-8 here), count + 1 bytes: ASCII only,
-// since any other character takes two bytes or more.
-void addUnitsToSystem(const char* input, const std::u16string& units) {
-  auto u = std::make_shared<std::vector<unsigned short>>(uniString(units));
-  auto p = std::make_shared<std::vector<unsigned char>>(256);
-  contests().push_back({"UniStringToPString system", input,
-                        [=] {
-                          UniStringToPString(u->data(), p->data(), 0);
-                          return bytesOf(p->data() + 1, (*p)[0]);
-                        },
-                        [=] {
-                          UErrorCode status = U_ZERO_ERROR;
-                          int32_t n = 0;
-                          u_strToUTF8(reinterpret_cast<char*>(p->data() + 1), (*u)[0], &n,
-                                      reinterpret_cast<UChar*>(u->data() + 1), (*u)[0], &status);
-                          (*p)[0] = static_cast<unsigned char>(U_SUCCESS(status) ? n : 0);
-                          return bytesOf(p->data() + 1, (*p)[0]);
-                        },
-                        [=] {
-                          long n = runIconv(iconvFor("UTF-8", "UTF-16LE"), u->data() + 1,
-                                            2 * (*u)[0], p->data() + 1, (*u)[0]);
-                          (*p)[0] = static_cast<unsigned char>(n > 0 ? n : 0);
-                          return bytesOf(p->data() + 1, (*p)[0]);
-                        },
-                        [=] {
-                          std::memcpy(gFloor, u->data() + 1, 2 * (*u)[0]);
-                          return std::string_view();
-                        }});
-}
-
-// UTF-8 to UTF-16.
-void addUtf8ToUnits(const char* input, const std::string& utf8) {
-  auto s = std::make_shared<std::string>(utf8);
-  auto u = std::make_shared<std::vector<unsigned short>>(1024);
-  contests().push_back({"UTFStringToUniString", input,
-                        [=] {
-                          UTFStringToUniString(s->data(), u->data());
-                          return bytesOf(u->data() + 1, 2 * (*u)[0]);
-                        },
-                        [=] {
-                          UErrorCode status = U_ZERO_ERROR;
-                          int32_t n = 0;
-                          u_strFromUTF8(reinterpret_cast<UChar*>(u->data() + 1), 1023, &n,
-                                        s->data(), static_cast<int32_t>(s->size()), &status);
-                          (*u)[0] = static_cast<unsigned short>(U_SUCCESS(status) ? n : 0);
-                          return bytesOf(u->data() + 1, 2 * (*u)[0]);
-                        },
-                        [=] {
-                          long n = runIconv(iconvFor("UTF-16LE", "UTF-8"), s->data(), s->size(),
-                                            u->data() + 1, 2046);
-                          (*u)[0] = static_cast<unsigned short>(n > 0 ? n / 2 : 0);
-                          return bytesOf(u->data() + 1, 2 * (*u)[0]);
-                        },
-                        [=] {
-                          std::memcpy(gFloor, s->data(), s->size());
-                          return std::string_view();
-                        }});
+std::string bytesOfUnits(const std::u16string& units) {
+  return std::string(reinterpret_cast<const char*>(units.data()), 2 * units.size());
 }
 
 void addAll() {
   const Inputs& in = inputs();
-  addDecode("PStringToUniString", "typical", in.romanTypical);
-  addDecode("PStringToUniString", "worst", in.romanWorst);
-  addEncode("typical", in.unitsTypical);
-  addEncode("worst", in.unitsWorst);
-  addRomanToUtf8("typical", in.romanTypical);
-  addRomanToUtf8("worst", in.romanWorst);
-  addUtf8ToRoman("typical", in.utf8Typical);
-  addUtf8ToRoman("worst", in.utf8Worst);
-  addWinToMac("typical", in.winTypical);
-  addWinToMac("worst", in.winWorst);
-  addSjisDecode("typical", in.sjisTypical);
-  addSjisDecode("worst", in.sjisWorst);
-  addSjisEncode("typical", in.sjisUnitsTypical);
-  addSjisEncode("worst", in.sjisUnitsWorst);
-  addUnitsToUtf8("typical", in.unitsTypical);
-  addUnitsToSystem("ascii", in.asciiUnits);
-  addUtf8ToUnits("typical", in.utf8Typical);
-  addUtf8ToUnits("worst", in.utf8Worst);
+  for (const char* input : {"typical", "worst"}) {
+    const bool typical = input[0] == 't';
+    const std::string& roman = typical ? in.romanTypical : in.romanWorst;
+    const std::u16string& units = typical ? in.unitsTypical : in.unitsWorst;
+    const std::string& utf8 = typical ? in.utf8Typical : in.utf8Worst;
+    const std::string& win = typical ? in.winTypical : in.winWorst;
+    const std::string& sjis = typical ? in.sjisTypical : in.sjisWorst;
+    const std::u16string& sjisUnits = typical ? in.sjisUnitsTypical : in.sjisUnitsWorst;
+
+    // Mac Roman to UTF-16.
+    auto p = std::make_shared<std::vector<unsigned char>>(pascal(roman));
+    auto u = std::make_shared<std::vector<unsigned short>>(1024);
+    add("PStringToUniString", input, roman, kRomanSide, kUnits, 510, [=] {
+      PStringToUniString(p->data(), u->data(), 0);
+      return bytesOf(u->data() + 1, 2 * (*u)[0]);
+    });
+    // A file name (UTF-16) to Mac Roman, in length + 1 bytes.
+    auto name = std::make_shared<HFSUniStr255>();
+    name->length = static_cast<UInt16>(units.size());
+    std::memcpy(name->unicode, units.data(), 2 * units.size());
+    auto out = std::make_shared<std::vector<unsigned char>>(1024);
+    add("UniStringToPString", input, bytesOfUnits(units), kUnits, kRomanSide, name->length, [=] {
+      UniStringToPString(name.get(), out->data());
+      return bytesOf(out->data() + 1, (*out)[0]);
+    });
+    // Mac Roman to UTF-8, in 2 * n bytes (a text of only other bytes never fits).
+    add("PStringToUTFString", input, roman, kRomanSide, kUtf8, 2 * (*p)[0] - 1, [=] {
+      PStringToUTFString(p->data(), reinterpret_cast<char*>(out->data()));
+      return std::string_view(reinterpret_cast<char*>(out->data()));
+    });
+    // UTF-8 to a Mac Roman Pascal string of at most 254 characters.
+    auto s = std::make_shared<std::string>(utf8);
+    add("UTFStringToPString", input, utf8, kUtf8, kRomanSide, 254, [=] {
+      UTFStringToPString(s->data(), out->data());
+      return bytesOf(out->data() + 1, (*out)[0]);
+    });
+    // Windows Latin 1 to Mac Roman, in place: each run starts from a fresh copy, whose cost the
+    // library's time bears alone.
+    auto w = std::make_shared<std::vector<unsigned char>>(pascal(win));
+    add("ConvertWinString2MacString", input, win, kWinSide, kRomanSide, (*w)[0], [=] {
+      std::memcpy(out->data(), w->data(), 256);
+      ConvertWinString2MacString(out->data());
+      return bytesOf(out->data() + 1, (*out)[0]);
+    });
+    // Shift-JIS to UTF-16, and UTF-16 to at most 254 bytes of Shift-JIS.
+    auto j = std::make_shared<std::vector<unsigned char>>(pascal(sjis));
+    add("SJIS_PStringToUniString", input, sjis, kSjisSide, kUnits, 510, [=] {
+      SJIS_PStringToUniString(j->data(), u->data());
+      return bytesOf(u->data() + 1, 2 * (*u)[0]);
+    });
+    auto ju = std::make_shared<std::vector<unsigned short>>(uniString(sjisUnits));
+    add("UniStringToSJIS_PString", input, bytesOfUnits(sjisUnits), kUnits, kSjisSide, 254, [=] {
+      UniStringToSJIS_PString(ju->data(), out->data());
+      return bytesOf(out->data() + 1, (*out)[0]);
+    });
+    // UTF-8 to UTF-16.
+    add("UTFStringToUniString", input, utf8, kUtf8, kUnits, 2046, [=] {
+      UTFStringToUniString(s->data(), u->data());
+      return bytesOf(u->data() + 1, 2 * (*u)[0]);
+    });
+    if (!typical) continue; // only two-byte characters never fit the room of the two below
+    // UTF-16 to UTF-8 in 2 * count bytes.
+    auto uu = std::make_shared<std::vector<unsigned short>>(uniString(units));
+    add("UniStringToUTFString", input, bytesOfUnits(units), kUnits, kUtf8, 2 * (*uu)[0] - 1, [=] {
+      UniStringToUTFString(uu->data(), reinterpret_cast<char*>(out->data()));
+      return std::string_view(reinterpret_cast<char*>(out->data()));
+    });
+    // UTF-16 to a Pascal string in the system encoding (UTF-8 here), count + 1 bytes: ASCII.
+    auto ascii = std::make_shared<std::vector<unsigned short>>(uniString(in.asciiUnits));
+    add("UniStringToPString system", "ascii", bytesOfUnits(in.asciiUnits), kUnits, kUtf8,
+        (*ascii)[0], [=] {
+          UniStringToPString(ascii->data(), out->data(), 0);
+          return bytesOf(out->data() + 1, (*out)[0]);
+        });
+  }
 }
 
 // Runs the timed loop and reports the allocations per iteration as a counter.

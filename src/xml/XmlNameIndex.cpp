@@ -1,6 +1,7 @@
 // The name index: an open-addressing table from a name's hash to the first element of that
 // name, filled in walk order so that a name seen again keeps its first element.
 #include "xml/XmlNameIndex.h"
+#include "xml/XmlWalk.h"
 
 #include <cstring>
 
@@ -26,24 +27,11 @@ bool sameName(const xmlChar* a, const xmlChar* b) {
 void NameIndex::build(xmlNode* start) {
   slots_.assign(64, Slot{nullptr, 0});
   used_ = 0;
-  // The walk of FindNode, without recursion: elements only are indexed and descended into.
-  xmlNode* node = start;
-  int depth = 0; // levels below start's
-  while (node != nullptr) {
-    if (node->type == XML_ELEMENT_NODE) {
-      if (node->name != nullptr) insert(node, hashOf(node->name));
-      if (node->children != nullptr) {
-        node = node->children;
-        ++depth;
-        continue;
-      }
-    }
-    while (node->next == nullptr && depth > 0) {
-      node = node->parent;
-      --depth;
-    }
-    node = node->next;
-  }
+  auto index = [this](xmlNode* node) {
+    if (node->name != nullptr) insert(node, hashOf(node->name));
+    return false; // on to the end
+  };
+  walk(start, index);
 }
 
 void NameIndex::insert(xmlNode* node, std::uint32_t hash) {
