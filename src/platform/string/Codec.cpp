@@ -313,19 +313,8 @@ constexpr LanguageDefault kLanguageDefaults[] = {
     {"th_TH", kCFStringEncodingISOLatinThai},
 };
 
-} // namespace
-
-CFStringEncoding systemEncodingFromEnvironment() {
-  const char* value = nullptr;
-  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-    const char* v = std::getenv(name);
-    if (v && *v) {
-      value = v;
-      break;
-    }
-  }
-  if (!value) return kCFStringEncodingASCII;
-  std::string_view locale(value);
+// The encoding of a locale name such as "de_DE.ISO-8859-1" or "de_DE@euro".
+CFStringEncoding encodingOfLocale(std::string_view locale) {
   if (locale == "C" || locale == "POSIX") return kCFStringEncodingASCII;
 
   std::string_view modifier;
@@ -346,6 +335,31 @@ CFStringEncoding systemEncodingFromEnvironment() {
   for (const auto& d : kLanguageDefaults)
     if (locale == d.prefix) return d.code;
   return kCFStringEncodingISOLatin1;
+}
+
+} // namespace
+
+CFStringEncoding systemEncodingFromEnvironment() {
+  const char* value = nullptr;
+  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* v = std::getenv(name);
+    if (v && *v) {
+      value = v;
+      break;
+    }
+  }
+  if (!value) return kCFStringEncodingASCII;
+  // The environment is read on every call, as it may change, but rarely does: the last value
+  // this thread read and its encoding are kept.
+  thread_local char lastValue[64] = "";
+  thread_local CFStringEncoding lastCode = kCFStringEncodingASCII;
+  if (lastValue[0] != '\0' && std::strcmp(value, lastValue) == 0) return lastCode;
+  const CFStringEncoding code = encodingOfLocale(value);
+  if (std::strlen(value) < sizeof lastValue) {
+    std::strcpy(lastValue, value);
+    lastCode = code;
+  }
+  return code;
 }
 
 } // namespace kiv::platform

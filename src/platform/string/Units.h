@@ -41,6 +41,7 @@ public:
   }
   // Appends n units, which may be this array's own.
   void append(const UniChar* units, std::size_t n) {
+    if (n == 0) return; // units may then be null, and so may the storage
     if (n > capacity_ - size_) {
       // Compared as numbers: units may be about to move with the storage.
       const auto from = reinterpret_cast<std::uintptr_t>(units);
