@@ -20,13 +20,16 @@
 #include <new>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
+#include "platform/string/AsciiRuns.h"
 #include "platform/string/Codec.h"
 
 namespace kiv::platform::singlebyte {
+
+using ascii::highBytes;
+using ascii::highUnits;
+using ascii::lowest;
+using ascii::narrow;
+using ascii::widen;
 
 class Table {
 public:
@@ -183,21 +186,6 @@ struct Slot {
 Slot gSlots[kMaxKnownEncodings];
 std::mutex gBuilding;
 
-// The bytes above 0x7F among the 16 at p, one bit each (bit k for p[k]).
-inline unsigned highBytes(const unsigned char* p) {
-#if defined(__SSE2__)
-  return static_cast<unsigned>(
-      _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
-#else
-  unsigned mask = 0;
-  for (int k = 0; k < 16; ++k)
-    mask |= static_cast<unsigned>(p[k] >> 7) << k;
-  return mask;
-#endif
-}
-
-inline int lowest(unsigned mask) { return __builtin_ctz(mask); }
-
 // Whether a lead byte from 0xE0 to 0xEF and the two bytes after it are a well-formed UTF-8
 // sequence: neither an overlong form (after 0xE0) nor a surrogate (after 0xED).
 inline bool threeByteForm(unsigned lead, unsigned second, unsigned third) {
@@ -307,27 +295,19 @@ int32_t decode(const Table& t, const char* src, int32_t n, UniChar* dst, int32_t
   const auto* s = reinterpret_cast<const unsigned char*>(src);
   if (n > cap) return allDecode(t, s, 0, n) ? kCodecOverflow : kCodecInvalid;
   int32_t i = 0;
-#if defined(__SSE2__)
   // 16 bytes a step: widened at once, then the bytes above 0x7F replaced from the table.
-  if (t.ascii) {
-    const __m128i zero = _mm_setzero_si128();
-    for (; i + 16 <= n; i += 16) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-      unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(v));
-
-      if (mask == 0xFFFF) {
-        lookUp(t, s + i, 16, dst + i);
-        continue;
-      }
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_unpacklo_epi8(v, zero));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i + 8), _mm_unpackhi_epi8(v, zero));
-      for (; mask != 0; mask &= mask - 1) {
-        const int k = lowest(mask);
-        dst[i + k] = t.toUnicode[s[i + k]];
-      }
+  for (; t.ascii && i + 16 <= n; i += 16) {
+    unsigned mask = highBytes(s + i);
+    if (mask == 0xFFFF) {
+      lookUp(t, s + i, 16, dst + i);
+      continue;
+    }
+    widen(s + i, dst + i);
+    for (; mask != 0; mask &= mask - 1) {
+      const int k = lowest(mask);
+      dst[i + k] = t.toUnicode[s[i + k]];
     }
   }
-#endif
   lookUp(t, s + i, n - i, dst + i);
   if (t.holes && !allDecoded(dst, n)) return kCodecInvalid;
   return n;
@@ -341,30 +321,19 @@ int32_t encode(const Table& t, const UniChar* src, int32_t n, char* dst, int32_t
   if (n > cap) return allEncode(t, src, n) ? kCodecOverflow : kCodecInvalid;
   auto* d = reinterpret_cast<unsigned char*>(dst);
   int32_t i = 0;
-#if defined(__SSE2__)
   // 16 units a step: narrowed at once, then the units above 0x7F replaced from the map.
-  if (t.ascii) {
-    const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
-    const __m128i zero = _mm_setzero_si128();
-    for (; i + 16 <= n; i += 16) {
-      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
-      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 8));
-      const __m128i asciiA = _mm_cmpeq_epi16(_mm_and_si128(a, high), zero);
-      const __m128i asciiB = _mm_cmpeq_epi16(_mm_and_si128(b, high), zero);
-      unsigned mask = ~static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(asciiA, asciiB))) &
-                      0xFFFF; // the units above 0x7F
-      if (mask == 0xFFFF) {
-        if (!mapUnits(t, src + i, 16, d + i)) return kCodecInvalid;
-        continue;
-      }
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(a, b));
-      for (; mask != 0; mask &= mask - 1) {
-        const int k = lowest(mask);
-        if (!mapUnits(t, src + i + k, 1, d + i + k)) return kCodecInvalid;
-      }
+  for (; t.ascii && i + 16 <= n; i += 16) {
+    unsigned mask = highUnits(src + i);
+    if (mask == 0xFFFF) {
+      if (!mapUnits(t, src + i, 16, d + i)) return kCodecInvalid;
+      continue;
+    }
+    narrow(src + i, d + i);
+    for (; mask != 0; mask &= mask - 1) {
+      const int k = lowest(mask);
+      if (!mapUnits(t, src + i + k, 1, d + i + k)) return kCodecInvalid;
     }
   }
-#endif
   return mapUnits(t, src + i, n - i, d + i) ? n : kCodecInvalid;
 }
 
