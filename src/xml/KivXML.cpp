@@ -5,6 +5,7 @@
 #include <libxml/tree.h>
 #include <libxml/xmlwriter.h>
 
+#include "xml/KivXMLReadIndex.h"
 #include "xml/KivXMLWriteState.h"
 
 namespace {
@@ -14,7 +15,8 @@ namespace {
 [[maybe_unused]] const bool parserReady = (xmlInitParser(), true);
 } // namespace
 
-KivXML::KivXML() : xmldoc(nullptr), rootNode(nullptr), writer(nullptr), writeState(nullptr) {
+KivXML::KivXML()
+    : xmldoc(nullptr), rootNode(nullptr), writer(nullptr), writeState(nullptr), readIndex(nullptr) {
   dtdName[0] = '\0';
   dtdPubID[0] = '\0';
   dtdSysID[0] = '\0';
@@ -23,9 +25,12 @@ KivXML::KivXML() : xmldoc(nullptr), rootNode(nullptr), writer(nullptr), writeSta
 KivXML::~KivXML() {
   if (xmldoc != nullptr || writer != nullptr) CloseDoc();
   delete writeState;
+  delete readIndex;
 }
 
 void KivXML::CloseDoc() {
+  delete readIndex;
+  readIndex = nullptr;
   if (xmldoc != nullptr) xmlFreeDoc(xmldoc);
   if (writer != nullptr) {
     // Ending the document closes every element still open, the root included; freeing the

@@ -33,6 +33,8 @@ OSErr KivXML::ImportTree(KivXML* source, _xmlNode* section) {
 }
 
 OSErr KivXML::_ImportTree(KivXML* source, _xmlNode* first) {
+  // Importing writes rather than edits, but the index is dropped as for any other change.
+  DropIndex();
   if (writer == nullptr) {
     kiv::xml::quietLine("KivXML::ImportTree() : no writer !");
     return -12;

@@ -14,7 +14,8 @@ OSErr KivXML::OpenDoc(const char* path) {
   if (path == nullptr || path[0] == '\0' || stat(path, &st) != 0) return 1;
 
   // A document still open would otherwise be lost (and rootNode left pointing into it):
-  // opening replaces it.
+  // opening replaces it, and its index with it.
+  DropIndex();
   if (xmldoc != nullptr) xmlFreeDoc(xmldoc);
   xmldoc = nullptr;
   rootNode = nullptr;
