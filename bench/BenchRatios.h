@@ -18,8 +18,8 @@ struct Timing {
   bool median = false;
 };
 
-// Keeps, per benchmark function, the median over its repetitions when it has any, else its
-// fastest run.
+// Keeps, per benchmark function and arguments, the median over its repetitions when it has any,
+// else its fastest run.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
   explicit RatioReporter(OutputOptions options = OO_Defaults) : ConsoleReporter(options) {}
@@ -31,7 +31,10 @@ public:
       if (r.error_occurred) continue;
       const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
       if (r.run_type != Run::RT_Iteration && !median) continue;
-      Timing& t = times[r.run_name.function_name];
+      // The function's name, and its arguments when it has any ("BM_Read/1000").
+      std::string key = r.run_name.function_name;
+      if (!r.run_name.args.empty()) key += "/" + r.run_name.args;
+      Timing& t = times[key];
       const bool fresh = t.cpu == 0 && !t.median;
       if (median || (!t.median && (fresh || r.GetAdjustedCPUTime() < t.cpu))) {
         t.cpu = r.GetAdjustedCPUTime();

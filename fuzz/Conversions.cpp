@@ -139,7 +139,11 @@ void fromUnicode(const Units& units) {
     Room<unsigned char> p(255);
     UniStringToSJIS_PString(u.data(), p.data());
     FUZZ_CHECK(p[0] <= 254);
-    if (p[0] > 0) FUZZ_CHECK(decoded(kCFStringEncodingShiftJIS, textOf(p.data())) == units);
+    // Yen and overline are written as 0x5C and 0x7E, which read back as backslash and tilde.
+    Units expected(units);
+    for (UniChar& c : expected)
+      c = c == 0x00A5 ? 0x5C : c == 0x203E ? 0x7E : c;
+    if (p[0] > 0) FUZZ_CHECK(decoded(kCFStringEncodingShiftJIS, textOf(p.data())) == expected);
   }
   {
     Room<char> s(2 * n);
@@ -265,8 +269,16 @@ void primitives(const std::string& bytes, const Units& units) {
   Units u = uniString(units);
   Units swapped(u);
   AlwaysSwapUniString(swapped.data());
-  AlwaysSwapUniString(swapped.data());
-  FUZZ_CHECK(swapped == u);
+  // A host-order count that is a multiple of 256 reads as a short count in the foreign order.
+  if (units.size() % 256 != 0)
+    for (size_t i = 1; i < u.size(); ++i)
+      FUZZ_CHECK(swapped[i] == AlwaysSwapUniChar(u[i]));
+  // A count of 256 or more in the foreign order cannot be told from a host-order count, so
+  // only shorter strings come back by a second reversal.
+  if (units.size() < 256) {
+    AlwaysSwapUniString(swapped.data());
+    FUZZ_CHECK(swapped == u);
+  }
   Units both(2 * units.size() + 1);
   PPUcopy(u.data(), both.data());
   FUZZ_CHECK(units.empty() || EqualStringUni(u.data(), both.data()));

@@ -116,6 +116,10 @@ public:
   /// Depth-first, pre-order search for the first element of that name, from start (the whole
   /// document when start is NULL) through start's descendants and its following siblings with
   /// theirs; never climbs to start's parent. NULL when not found.
+  /// A search from the root (start NULL or rootNode), which every read by name makes, costs a
+  /// look-up once the first one has indexed the document; the index follows the changes made
+  /// through this object (InsertNode, DeleteNode, OpenDoc, CloseDoc). A tree changed with
+  /// libxml2 directly must be reopened for searches from the root to see the change.
   _xmlNode* FindNode(_xmlNode* start, const char* name);
   /// The same walk for an element of that name whose attribute attrName has the value attrValue.
   /// Both give NULL without a document open (with a quiet log line) and for a null or empty name.
@@ -385,6 +389,17 @@ private:
   /// declarations in scope), so that the writing members refuse what the reader would refuse.
   /// Owned; created by the first CreateDoc.
   WriteState* writeState;
+
+  struct ReadIndex;
+  /// The first element of each name in the search from the root, made by the first such search
+  /// and dropped by every change of the tree through this object (OpenDoc, CloseDoc, the edits),
+  /// so that reads by name do not walk the tree each time. Owned; null when none was made.
+  ReadIndex* readIndex;
+  /// FindNode from the root, answered from the index (made first when there is none or the
+  /// document or root changed); false when no index can be made: the caller then walks.
+  bool FindIndexed(const char* name, _xmlNode** found);
+  /// Forgets the index: the tree is about to change.
+  void DropIndex();
 };
 
 /// True when the node has two or more children (a section of an indented document).

@@ -77,7 +77,9 @@ for t in "${targets[@]}"; do
   if [ "$found" -gt 0 ]; then
     # One line per kind of finding (the broken check or the sanitizer's summary), with how
     # many inputs showed it and one of them.
-    find "$findings" -type f -newer "$work.start" | head -200 | while read -r input; do
+    # The list is taken whole first: a pipeline cut short by head would fail under pipefail.
+    mapfile -t inputs < <(find "$findings" -type f -newer "$work.start")
+    for input in "${inputs[@]:0:200}"; do
       kind=$(timeout 60 "$program" "$input" 2>&1 |
         grep -m1 -E 'FUZZ CHECK FAILED|SUMMARY: |ERROR: libFuzzer: (timeout|out-of-memory)' || true)
       printf '%s\t%s\n' "${kind:-no longer fails}" "$input"

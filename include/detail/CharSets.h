@@ -34,7 +34,8 @@ KIV_API unsigned short AlwaysSwapUniChar(unsigned short c);
 /// Reverses the byte order of the count and the units of s, whichever order s is in. A count of
 /// 1 to 255 is recognised in either order; a string of 256 units or more must be in host order,
 /// since its count in the foreign order reads like another host-order count (its reversal reads
-/// that many units).
+/// that many units), and a host-order count that is a multiple of 256 reads as the foreign-order
+/// count it resembles (256 as 1).
 ///@{
 KIV_API void AlwaysSwapUniString(unsigned short* s);
 KIV_API void SwapUniString(unsigned short* s);

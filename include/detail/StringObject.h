@@ -43,6 +43,8 @@ public:
   KIVStr(const unsigned char* pascal, KIVFeedback* feedback);
   ///@}
   /// A copy shares the feedback pointer without owning it and starts without conversion buffers.
+  /// It shares the text too until either string changes: no change to one is seen by the other,
+  /// whatever threads they are used on.
   KIVStr(const KIVStr& other);
   /// Frees the conversion buffers and the text, and deletes the feedback object when the string
   /// owns it.
@@ -63,7 +65,9 @@ public:
   KIVFeedback* GetExcept() const;
   /// The number of UTF-16 units, at most 32767 (a longer text answers 32767).
   short Length() const;
-  /// The text itself, still owned by the string: do not release it.
+  /// The text itself, still owned by the string: do not release it. Changes made through it are
+  /// the string's alone: the string first takes a text of its own when copies share it, and
+  /// shares that one with no later copy.
   CFMutableStringRef GetCFString() const;
   /// True when the text has no unit.
   bool IsEmpty() const;
@@ -208,8 +212,9 @@ public:
   void DebugString(const char* text);
 
 protected:
-  /// The text, owned; never null after construction.
-  CFMutableStringRef text;
+  /// The text; never null after construction. Copies of a string share it until one of them
+  /// changes it, which first gives that one a text of its own.
+  mutable CFMutableStringRef text;
   /// Whether cStringBuffer holds a buffer.
   mutable Boolean cStringBufferPresent;
   /// The Pascal string conversions' buffer.
@@ -227,8 +232,8 @@ private:
   void Report(const char* message) const;
   long Units() const;
   void AppendUnitsOf(const KIVStr& source, long start, long count);
+  void Append(const KIVStr& p);
   KIVStr Substring(long start, long count) const;
-  char* EnsureCStringBuffer(long bytes) const;
   char* ToCString() const;
   unsigned char* ToPascalString() const;
 

@@ -15,6 +15,9 @@ constexpr unsigned kMaxUniCount = 32767;
 // Converts n Windows-1252 bytes to Mac Roman in out (n bytes); false when a character has no
 // Mac Roman form. Both character sets take one byte a character.
 bool winToMac(const char* in, int32_t n, char* out) {
+  const int32_t got = kiv::platform::transcode(kCFStringEncodingWindowsLatin1, in, n,
+                                               kCFStringEncodingMacRoman, out, n);
+  if (got != kiv::platform::kCodecNoDirectPath) return got == n;
   kiv::text::ScratchBuffer<UniChar> units(static_cast<size_t>(n));
   if (!units.data()) return false;
   const int32_t count =

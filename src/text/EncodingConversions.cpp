@@ -15,11 +15,15 @@ namespace {
 
 using kiv::platform::decode;
 using kiv::platform::encode;
+using kiv::platform::kCodecNoDirectPath;
+using kiv::platform::transcode;
 
 // Unicode strings count in 16-bit signed positions.
 constexpr int32_t kMaxUniCount = 32767;
 
-using UnitBuffer = kiv::text::ScratchBuffer<UniChar>;
+// Room on the stack for the units of any Pascal-size text, even from UTF-8 of three bytes a
+// character.
+using UnitBuffer = kiv::text::ScratchBuffer<UniChar, 1024>;
 
 // Encodes n units as a Pascal string with at most room text bytes; empty on failure.
 void toPascal(CFStringEncoding encoding, const UniChar* u, int32_t n, unsigned char* p,
@@ -65,13 +69,26 @@ int32_t measure(const char* s) {
   return n > static_cast<size_t>(INT32_MAX / 2) ? -1 : static_cast<int32_t>(n);
 }
 
+// Bytes in one encoding to a C string in another, in size bytes, terminator included; empty on
+// failure. The units come between only where the service has no direct path for the pair;
+// unitCap bounds them.
+void recodeCString(CFStringEncoding from, const char* bytes, int32_t n, CFStringEncoding to,
+                   char* c, int32_t size, int32_t unitCap) {
+  const int32_t got = transcode(from, bytes, n, to, c, size - 1);
+  if (got != kCodecNoDirectPath) {
+    c[got > 0 ? got : 0] = 0;
+    return;
+  }
+  UnitBuffer units(static_cast<size_t>(unitCap));
+  if (!units.data()) return;
+  const int32_t count = decode(from, bytes, n, units.data(), unitCap);
+  if (count < 0) return;
+  toCString(to, units.data(), count, c, size);
+}
+
 // Mac Roman bytes to UTF-8 in size bytes, terminator included.
 void romanToUTF8(const char* bytes, int32_t n, char* s, int32_t size) {
-  UnitBuffer units(static_cast<size_t>(n));
-  if (!units.data()) return;
-  const int32_t count = decode(kCFStringEncodingMacRoman, bytes, n, units.data(), n);
-  if (count < 0) return;
-  toCString(kCFStringEncodingUTF8, units.data(), count, s, size);
+  recodeCString(kCFStringEncodingMacRoman, bytes, n, kCFStringEncodingUTF8, s, size, n);
 }
 
 } // namespace
@@ -163,12 +180,8 @@ void UTFStringToCString(char* s, char* c, int size) {
   const int32_t n = measure(s);
   if (n < 0) return;
   // Mac Roman takes one byte a unit, so more than size - 1 units can never fit.
-  const int32_t cap = std::min(n, size - 1);
-  UnitBuffer units(static_cast<size_t>(cap));
-  if (!units.data()) return;
-  const int32_t count = decode(kCFStringEncodingUTF8, s, n, units.data(), cap);
-  if (count < 0) return;
-  toCString(kCFStringEncodingMacRoman, units.data(), count, c, size);
+  recodeCString(kCFStringEncodingUTF8, s, n, kCFStringEncodingMacRoman, c, size,
+                std::min(n, size - 1));
 }
 
 void UTFStringToPString(char* s, unsigned char* p) {
@@ -179,6 +192,12 @@ void UTFStringToPString(char* s, unsigned char* p) {
   constexpr int32_t kRoom = 254;
   const size_t n = strnlen(s, 4 * kRoom + 1);
   if (n > 4 * kRoom) return;
+  const int32_t got = transcode(kCFStringEncodingUTF8, s, static_cast<int32_t>(n),
+                                kCFStringEncodingMacRoman, reinterpret_cast<char*>(p + 1), kRoom);
+  if (got != kCodecNoDirectPath) {
+    p[0] = got > 0 ? static_cast<unsigned char>(got) : 0;
+    return;
+  }
   UniChar units[kRoom];
   const int32_t count = decode(kCFStringEncodingUTF8, s, static_cast<int32_t>(n), units, kRoom);
   if (count < 0) return;

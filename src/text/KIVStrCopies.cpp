@@ -2,6 +2,7 @@
 // caller buffers.
 #include "KIV_Str.h"
 #include "platform/memory/Memory.h"
+#include "platform/string/SharedText.h"
 
 #include <cstring>
 
@@ -42,25 +43,23 @@ void KIVStr::ReleaseBuffer() {
   cStringBufferPresent = false;
 }
 
-char* KIVStr::EnsureCStringBuffer(long bytes) const {
-  if (cStringBufferPresent && GetPtrSize(cStringBuffer) >= bytes) return cStringBuffer;
-  // Grown by replacement: the old content is never needed again.
-  if (cStringBufferPresent) DisposePtr(cStringBuffer);
-  cStringBuffer = NewPtr(bytes);
-  cStringBufferPresent = cStringBuffer != nullptr;
-  return cStringBuffer;
-}
-
 char* KIVStr::ToCString() const {
   if (const char* lent = CFStringGetCStringPtr(text, encoding)) return const_cast<char*>(lent);
-  long units = Units();
-  char* buffer = EnsureCStringBuffer(units * bytesPerUnit(encoding) + 1);
-  if (!buffer) {
+  // The buffer holds 2 bytes a unit (3 for UTF-8) and the terminator; it is made on first use
+  // and replaced when the text has outgrown it.
+  const long bytes = kiv::platform::textLength(text) * bytesPerUnit(encoding) + 1;
+  if (!cStringBufferPresent || GetPtrSize(cStringBuffer) < bytes) {
+    if (cStringBufferPresent) DisposePtr(cStringBuffer);
+    cStringBuffer = NewPtr(bytes);
+    cStringBufferPresent = cStringBuffer != nullptr;
+  }
+  if (!cStringBufferPresent) {
     emptyCString[0] = 0;
     return emptyCString;
   }
-  if (!CFStringGetCString(text, buffer, GetPtrSize(buffer), encoding)) buffer[0] = 0;
-  return buffer;
+  if (!CFStringGetCString(text, cStringBuffer, GetPtrSize(cStringBuffer), encoding))
+    cStringBuffer[0] = 0;
+  return cStringBuffer;
 }
 
 unsigned char* KIVStr::ToPascalString() const {

@@ -1,6 +1,7 @@
 // KIVStr: construction, destruction, accessors and the failure channel.
 #include "KIV_Str.h"
 #include "platform/memory/Memory.h"
+#include "platform/string/SharedText.h"
 
 #include <climits>
 #include <cstring>
@@ -18,11 +19,12 @@ CFIndex capacityHint(int capacity) {
 
 } // namespace
 
+// StrInit and CreateEmptyString, done in place: strings are made often, and calls between
+// the class's own members go through the library's symbol table.
 KIVStr::KIVStr(int capacity, unsigned int encoding, KIVFeedback* feedback)
-    : text(nullptr), cStringBufferPresent(false), encoding(encoding), feedback(nullptr),
-      ownsFeedback(false), cStringBuffer(nullptr) {
-  StrInit(encoding, feedback);
-  CreateEmptyString(static_cast<short>(capacityHint(capacity)));
+    : text(kiv::platform::newText(capacityHint(capacity))), cStringBufferPresent(false),
+      encoding(encoding), feedback(feedback), ownsFeedback(false), cStringBuffer(nullptr) {
+  pascalBuffer[0] = 0;
 }
 
 KIVStr::KIVStr(int capacity, KIVFeedback* feedback)
@@ -40,16 +42,19 @@ KIVStr::KIVStr(const unsigned char* pascal, KIVFeedback* feedback)
 }
 
 KIVStr::KIVStr(const KIVStr& other)
-    : text(CFStringCreateMutableCopy(kCFAllocatorDefault, 0, other.text)),
-      cStringBufferPresent(false), encoding(other.encoding), feedback(other.feedback),
-      ownsFeedback(false), cStringBuffer(nullptr) {
+    : text(kiv::platform::shareText(other.text)), cStringBufferPresent(false),
+      encoding(other.encoding), feedback(other.feedback), ownsFeedback(false),
+      cStringBuffer(nullptr) {
   pascalBuffer[0] = 0;
+  // Only a lent text is copied, and a copy that cannot be made leaves an empty string rather
+  // than none.
+  if (!text) text = kiv::platform::newText(0);
 }
 
 KIVStr::~KIVStr() {
-  ReleaseBuffer();
+  if (cStringBufferPresent) ReleaseBuffer();
   if (ownsFeedback && feedback) delete feedback;
-  if (text) CFRelease(text);
+  kiv::platform::releaseText(text);
 }
 
 void KIVStr::StrInit(unsigned int enc, KIVFeedback* fb) {
@@ -63,15 +68,13 @@ void KIVStr::StrInit(unsigned int enc, KIVFeedback* fb) {
 }
 
 void KIVStr::CreateEmptyString(short capacity) {
-  CFMutableStringRef fresh =
-      CFStringCreateMutable(kCFAllocatorDefault, capacity > 0 ? capacity : 0);
-  if (!fresh && capacity > 0) fresh = CFStringCreateMutable(kCFAllocatorDefault, 0);
+  CFMutableStringRef fresh = kiv::platform::newText(capacity > 0 ? capacity : 0);
   if (!fresh)
     return; // keep whatever text there was: the reference must never become
             // null
   // The object owns its text: a text made earlier is released rather than
   // leaked.
-  if (text) CFRelease(text);
+  kiv::platform::releaseText(text);
   text = fresh;
 }
 
@@ -84,7 +87,12 @@ short KIVStr::Length() const {
   return units > SHRT_MAX ? SHRT_MAX : static_cast<short>(units);
 }
 
-CFMutableStringRef KIVStr::GetCFString() const { return text; }
+// Whoever gets the text may change it: it becomes this string's alone first. Should no copy be
+// possible, nothing is handed out (the string service takes null as an empty string and
+// ignores changes to it).
+CFMutableStringRef KIVStr::GetCFString() const {
+  return kiv::platform::lendText(text) ? text : nullptr;
+}
 
 bool KIVStr::IsEmpty() const { return Units() == 0; }
 

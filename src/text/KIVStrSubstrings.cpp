@@ -1,5 +1,6 @@
 // KIVStr: substrings, the suffix test and the byte-swapping members.
 #include "KIV_Str.h"
+#include "platform/string/SharedText.h"
 
 namespace {
 
@@ -8,6 +9,7 @@ const char kMidPastEnd[] = "KIVStr::Mid() : start > length !!!";
 } // namespace
 
 void KIVStr::AppendUnitsOf(const KIVStr& source, long start, long count) {
+  if (!kiv::platform::ownText(text)) return;
   UniChar chunk[256];
   while (count > 0) {
     long n = count < 256 ? count : 256;

@@ -24,6 +24,7 @@ _xmlNode* KivXML::InsertNode(_xmlNode* parent, const char* name, const char* tex
     return nullptr;
   std::string_view prefix = kiv::xml::prefixOf(name);
   if (!prefix.empty() && prefix != "xml") return nullptr;
+  DropIndex();
   return xmlNewTextChild(parent, nullptr, BAD_CAST name, BAD_CAST text);
 }
 
@@ -63,6 +64,7 @@ void KivXML::DeleteNode(_xmlNode* node) {
   // The document node itself is not a node of the tree that can be deleted.
   if (node == nullptr || node->type == XML_DOCUMENT_NODE || node->type == XML_HTML_DOCUMENT_NODE)
     return;
+  DropIndex();
   _xmlNode* next = node->next;
   // Deleting the root element (or the node before it, whose following sibling it is) leaves
   // the document without one: the readers then see no document open.

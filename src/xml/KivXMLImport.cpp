@@ -34,6 +34,8 @@ OSErr KivXML::ImportTree(KivXML* source, _xmlNode* section) {
 }
 
 OSErr KivXML::_ImportTree(KivXML* source, _xmlNode* first) {
+  // Importing writes rather than edits, but the index is dropped as for any other change.
+  DropIndex();
   if (!kiv::xml::hasWriter(*this, "ImportTree")) return kKivXMLNoWriterToImport;
   // The walk keeps its own stack instead of recursing, so that a tree nested deeper than the
   // parser allows (nodes inserted in memory) cannot exhaust the call stack. Each entry is the

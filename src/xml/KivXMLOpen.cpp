@@ -17,7 +17,8 @@ OSErr KivXML::OpenDoc(const char* path) {
   if (!exists) return kKivXMLFileNotFound;
 
   // A document still open would otherwise be lost (and rootNode left pointing into it):
-  // opening replaces it.
+  // opening replaces it, and its index with it.
+  DropIndex();
   if (xmldoc != nullptr) xmlFreeDoc(xmldoc);
   xmldoc = nullptr;
   rootNode = nullptr;

@@ -65,6 +65,7 @@ const std::string* KivXML::WriteState::namespaceOf(std::string_view prefix) cons
 }
 
 bool KivXML::WriteState::elementNameAllowed(const char* name) const {
+  if (kiv::xml::isPlainXmlName(name)) return true; // no prefix to look up
   if (!kiv::xml::isXmlName(name)) return false;
   std::string_view prefix = kiv::xml::prefixOf(name);
   return prefix.empty() || namespaceOf(prefix) != nullptr;

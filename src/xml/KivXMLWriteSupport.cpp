@@ -83,8 +83,25 @@ bool isXmlText(const char* text) {
   return true;
 }
 
+bool isPlainXmlName(const char* name) {
+  // ASCII letters, digits, '_', '-' and '.', starting with a letter or '_': a valid XML name
+  // without a prefix, decided in one pass.
+  const auto allowed = [](unsigned char c, bool first) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
+           (!first && ((c >= '0' && c <= '9') || c == '-' || c == '.'));
+  };
+  if (name == nullptr) return false;
+  std::size_t n = 0;
+  while (n <= kMaxNameBytes && name[n] != '\0' &&
+         allowed(static_cast<unsigned char>(name[n]), n == 0))
+    ++n;
+  return name[n] == '\0' && n > 0 && n <= kMaxNameBytes;
+}
+
 bool isXmlName(const char* name) {
-  return name != nullptr && strnlen(name, kMaxNameBytes + 1) <= kMaxNameBytes && isXmlText(name) &&
+  if (name == nullptr) return false;
+  if (isPlainXmlName(name)) return true;
+  return strnlen(name, kMaxNameBytes + 1) <= kMaxNameBytes && isXmlText(name) &&
          xmlValidateQName(reinterpret_cast<const xmlChar*>(name), 0) == 0;
 }
 

@@ -39,6 +39,9 @@ bool isXmlText(const char* text);
 // without colon, or a prefix and a local name joined by one, of at most kMaxNameBytes bytes.
 // Whether its prefix is declared is the writer's concern.
 bool isXmlName(const char* name);
+// Whether name is an XML name of ASCII letters, digits, '_', '-' and '.' only, so without a
+// prefix: most names, recognised in one pass. False does not make it an invalid name.
+bool isPlainXmlName(const char* name);
 
 // The prefix of a name (empty when it has none).
 std::string_view prefixOf(const char* name);

@@ -185,6 +185,16 @@ TEST_F(WebRequests, RedirectsAreFollowedWithinLimits) {
     EXPECT_EQ(nextBody, bodyOf(requests[1]));
     EXPECT_EQ(*nextBody != '\0', requests[1].find("Content-Length:") != npos);
   }
+
+  // Bytes outside printable ASCII in an absolute target are escaped, never sent raw.
+  WebTestServer target({httpResponse(200, "arrived")});
+  WebTestServer first(
+      {httpResponse(302, "", "Location: " + target.url("/caf\xC3\xA9 au") + "\r\n")});
+  NSString url(first.url("/").c_str());
+  char result[16] = "";
+  EXPECT_EQ(0, LoadURLIntoString(&url, result, sizeof result, 0));
+  ASSERT_EQ(1u, target.requests().size());
+  EXPECT_EQ("GET /caf%C3%A9%20au HTTP/1.1", requestLine(target.requests()[0]));
 }
 
 // The time-out counts seconds in which no byte moves, whatever part of the answer is due: a

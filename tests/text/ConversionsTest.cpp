@@ -261,3 +261,36 @@ TEST(Conversions, UnicodeAndPascalResultsAreWholeOrEmpty) {
   UniStringToPString(uni(u"\u00E9t\u00E9").data(), p, 0);
   EXPECT_EQ(text(p), "\xE9t\xE9");
 }
+
+TEST(Conversions, ShiftJisTextsDecodeAsTheirCharactersDo) {
+  // Runs of ASCII of every length up to 40 between two-byte characters and half-width katakana,
+  // so that runs start and end anywhere in a 16-byte step: the whole text must decode to the
+  // characters each piece decodes to alone, and encode back.
+  const std::string pieces[] = {"\x8A\xBF", "\xB1", "\x82\xA0", "\x81\x60"};
+  for (int run = 0; run <= 40; ++run) {
+    std::string bytes;
+    std::u16string expected;
+    for (int k = 0; bytes.size() + run + 2 <= 254; ++k) {
+      const std::string ascii(run, static_cast<char>('a' + k % 26));
+      const std::string& piece = pieces[k % 4];
+      for (const std::string& part : {ascii, piece}) {
+        if (part.empty()) continue;
+        unsigned char p[256] = {static_cast<unsigned char>(part.size())};
+        std::memcpy(p + 1, part.data(), part.size());
+        unsigned short u[256];
+        SJIS_PStringToUniString(p, u);
+        ASSERT_GT(u[0], 0) << part;
+        expected += std::u16string(u + 1, u + 1 + u[0]);
+        bytes += part;
+      }
+    }
+    unsigned char p[256] = {static_cast<unsigned char>(bytes.size())};
+    std::memcpy(p + 1, bytes.data(), bytes.size());
+    unsigned short u[256];
+    SJIS_PStringToUniString(p, u);
+    EXPECT_EQ(std::u16string(u + 1, u + 1 + u[0]), expected) << "ASCII runs of " << run;
+    unsigned char back[256];
+    UniStringToSJIS_PString(u, back);
+    EXPECT_EQ(text(back), bytes) << "ASCII runs of " << run;
+  }
+}

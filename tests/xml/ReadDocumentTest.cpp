@@ -132,10 +132,10 @@ TEST(XmlReadFind, TreesDeeperThanAnyParsedDocument) {
   xmlNode* node = doc.FindNode(nullptr, "a");
   xmlNode* at300 = nullptr;
   for (int i = 0; i < 20000; ++i) {
-    node = xmlNewChild(node, nullptr, BAD_CAST(i % 2 ? "odd" : "even"), nullptr);
+    node = doc.InsertNode(node, i % 2 ? "odd" : "even", nullptr);
     if (i == 300) at300 = node;
   }
-  xmlNewTextChild(node, nullptr, BAD_CAST "leaf", BAD_CAST "bottom");
+  doc.InsertNode(node, "leaf", "bottom");
   EXPECT_EQ("bottom", textOf(doc, doc.FindNode(nullptr, "leaf")));
   // The walk comes back up out of the chain to the element that follows it...
   EXPECT_EQ("found", textOf(doc, doc.FindNode(nullptr, "after")));

@@ -121,6 +121,24 @@ bool isUrlText(const std::string& text) {
   return true;
 }
 
+// A redirect target as a URL text: servers may send bytes outside printable ASCII (UTF-8 paths,
+// blanks), which are percent-escaped as a browser does, so that only URL text ever reaches the
+// request line.
+std::string escapedTarget(const std::string& location) {
+  static const char hex[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : location) {
+    if (c > 0x20 && c < 0x7F) {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 0xF];
+    }
+  }
+  return out;
+}
+
 // Characters that may stand in a URL as they are; every other one is percent-escaped.
 bool isLegalUrlChar(unsigned char c) {
   if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
@@ -253,7 +271,7 @@ short perform(const Request& req) {
     std::string location;
     ok = exchange(curl, url, req, post, agent, watch, answer, status, location);
     if (!ok || !isFollowedRedirect(status) || location.empty()) break;
-    ok = redirects < kMaxRedirects && isWebUrl(url, location);
+    ok = redirects < kMaxRedirects && isWebUrl(url, escapedTarget(location));
     if (status != 307 && status != 308) post = false;
   }
   if (ok) {

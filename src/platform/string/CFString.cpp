@@ -7,22 +7,14 @@
 #include <climits>
 #include <cstring>
 #include <new>
-#include <vector>
+#include <utility>
 
 #include "detail/CFString.h"
 #include "platform/memory/NoThrow.h"
 #include "platform/string/CFObject.h"
+#include "platform/string/CFStringObject.h"
 #include "platform/string/Codec.h"
-
-struct __CFString : kiv::platform::CFObject {
-  explicit __CFString(bool isMutable) : isMutable(isMutable) {}
-  std::vector<UniChar> text;
-  bool isMutable;
-
-  // A new string object, taken from this thread's recycled ones when it has any.
-  static __CFString* make(bool isMutable);
-  void destroy() const override;
-};
+#include "platform/string/SharedText.h"
 
 namespace {
 
@@ -96,7 +88,7 @@ int32_t clampLength(CFIndex n) { return n > INT32_MAX ? INT32_MAX : static_cast<
 
 // Decodes n bytes and appends them to text; false, leaving text unchanged, when they do not
 // decode.
-bool appendDecoded(std::vector<UniChar>& text, const char* bytes, CFIndex n,
+bool appendDecoded(kiv::platform::Units& text, const char* bytes, CFIndex n,
                    CFStringEncoding encoding) {
   if (n < 0 || n > INT32_MAX) return false;
   const int32_t count = static_cast<int32_t>(n);
@@ -132,14 +124,36 @@ template <typename Fill> __CFString* makeFilled(bool isMutable, Fill fill) noexc
   return nullptr;
 }
 
+// Appends all units of appended, which may be string itself; nothing on allocation failure.
+void appendUnits(CFMutableStringRef string, CFStringRef appended) {
+  noThrow<bool>(false, [&] {
+    // Appending a string to itself must read a stable copy of the units.
+    if (appended == string) {
+      const size_t n = string->text.size();
+      string->text.reserve(2 * n);
+      string->text.append(string->text.data(), n);
+    } else {
+      string->text.append(appended->text.data(), appended->text.size());
+    }
+    return true;
+  });
+}
+
 // The capacity of a new mutable string is only a hint; an unreasonable one is ignored.
-void reserveHint(std::vector<UniChar>& text, CFIndex maxLength) {
+void reserveHint(kiv::platform::Units& text, CFIndex maxLength) {
   if (maxLength > 0 && maxLength <= 1 << 20) text.reserve(static_cast<size_t>(maxLength));
+}
+
+CFMutableStringRef createMutable(CFIndex maxLength) {
+  return makeFilled(true, [&](kiv::platform::Units& text) {
+    reserveHint(text, maxLength);
+    return true;
+  });
 }
 
 CFStringRef createDecoded(const char* bytes, CFIndex n, CFStringEncoding encoding) {
   return makeFilled(
-      false, [&](std::vector<UniChar>& text) { return appendDecoded(text, bytes, n, encoding); });
+      false, [&](kiv::platform::Units& text) { return appendDecoded(text, bytes, n, encoding); });
 }
 
 bool validRange(CFStringRef s, CFRange r) {
@@ -163,7 +177,8 @@ void mapCase(CFMutableStringRef s, bool upper) {
     UErrorCode status = U_ZERO_ERROR;
     const int32_t need = map(nullptr, 0, &status);
     if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) return false;
-    std::vector<UniChar> out(static_cast<size_t>(need) + 1);
+    kiv::platform::Units out;
+    out.resize(static_cast<size_t>(need) + 1);
     status = U_ZERO_ERROR;
     const int32_t got = map(reinterpret_cast<UChar*>(out.data()), need + 1, &status);
     if (U_FAILURE(status)) return false;
@@ -187,17 +202,14 @@ void CFRelease(CFTypeRef object) {
 }
 
 CFMutableStringRef CFStringCreateMutable(CFAllocatorRef, CFIndex maxLength) {
-  return makeFilled(true, [&](std::vector<UniChar>& text) {
-    reserveHint(text, maxLength);
-    return true;
-  });
+  return createMutable(maxLength);
 }
 
 CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef, CFIndex maxLength,
                                              CFStringRef string) {
-  return makeFilled(true, [&](std::vector<UniChar>& text) {
+  return makeFilled(true, [&](kiv::platform::Units& text) {
     if (string)
-      text.assign(string->text.begin(), string->text.end());
+      text.assign(string->text.data(), string->text.size());
     else
       reserveHint(text, maxLength);
     return true;
@@ -206,8 +218,8 @@ CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef, CFIndex maxLength,
 
 CFStringRef CFStringCreateWithCharacters(CFAllocatorRef, const UniChar* chars, CFIndex numChars) {
   if (numChars < 0 || (numChars > 0 && !chars)) return nullptr;
-  return makeFilled(false, [&](std::vector<UniChar>& text) {
-    text.assign(chars, chars + numChars);
+  return makeFilled(false, [&](kiv::platform::Units& text) {
+    text.assign(chars, static_cast<size_t>(numChars));
     return true;
   });
 }
@@ -325,17 +337,7 @@ CFIndex CFStringGetBytes(CFStringRef string, CFRange range, CFStringEncoding enc
 
 void CFStringAppend(CFMutableStringRef string, CFStringRef appended) {
   if (!string || !string->isMutable || !appended) return;
-  noThrow<bool>(false, [&] {
-    // Appending a string to itself must read a stable copy of the units.
-    if (appended == string) {
-      const size_t n = string->text.size();
-      string->text.reserve(2 * n);
-      string->text.insert(string->text.end(), string->text.begin(), string->text.begin() + n);
-    } else {
-      string->text.insert(string->text.end(), appended->text.begin(), appended->text.end());
-    }
-    return true;
-  });
+  appendUnits(string, appended);
 }
 
 void CFStringAppendCString(CFMutableStringRef string, const char* cStr, CFStringEncoding encoding) {
@@ -356,7 +358,7 @@ void CFStringAppendPascalString(CFMutableStringRef string, ConstStr255Param pStr
 void CFStringAppendCharacters(CFMutableStringRef string, const UniChar* chars, CFIndex numChars) {
   if (!string || !string->isMutable || !chars || numChars <= 0) return;
   noThrow<bool>(false, [&] {
-    string->text.insert(string->text.end(), chars, chars + numChars);
+    string->text.append(chars, static_cast<size_t>(numChars));
     return true;
   });
 }
@@ -367,7 +369,7 @@ void CFStringDelete(CFMutableStringRef string, CFRange range) {
   CFIndex from = std::max<CFIndex>(range.location, 0);
   CFIndex to = range.location > size - range.length ? size : range.location + range.length;
   if (from >= to) return;
-  string->text.erase(string->text.begin() + from, string->text.begin() + to);
+  string->text.erase(static_cast<size_t>(from), static_cast<size_t>(to));
 }
 
 void CFStringUppercase(CFMutableStringRef string, CFLocaleRef) { mapCase(string, true); }
@@ -400,3 +402,62 @@ CFStringEncoding CFStringGetSystemEncoding(void) {
 Boolean CFStringIsEncodingAvailable(CFStringEncoding encoding) {
   return kiv::platform::isKnownEncoding(encoding);
 }
+
+namespace kiv::platform {
+
+thread_local constinit CFMutableStringRef spareShare __attribute__((tls_model("initial-exec"))) =
+    nullptr;
+thread_local constinit bool spareShareReleasedAtExit __attribute__((tls_model("initial-exec"))) =
+    false;
+
+void releaseSpareShareAtExit() {
+  struct Release {
+    ~Release() {
+      CFMutableStringRef text = spareShare;
+      spareShare = nullptr;
+      releaseText(text);
+    }
+  };
+  static thread_local Release release;
+  (void)release;
+  spareShareReleasedAtExit = true;
+}
+
+CFMutableStringRef newText(CFIndex capacity) {
+  CFMutableStringRef text = createMutable(capacity);
+  return text || capacity <= 0 ? text : createMutable(0);
+}
+
+CFMutableStringRef copyText(CFStringRef text) {
+  return CFStringCreateMutableCopy(nullptr, 0, text);
+}
+
+bool takeOwnCopy(CFMutableStringRef& text) {
+  // The reference this thread keeps is no holder: without it the text may be this one's alone.
+  if (spareShare == text) {
+    spareShare = nullptr;
+    releaseText(text);
+    if (!textShared(text)) return true;
+  }
+  CFMutableStringRef copy = copyText(text);
+  if (!copy) return false;
+  releaseText(text);
+  text = copy;
+  return true;
+}
+
+bool shareInto(CFMutableStringRef& text, CFMutableStringRef other) {
+  if (!text || !text->text.empty() || text->pinned() || other->pinned()) return false;
+  CFMutableStringRef shared = shareText(other);
+  releaseText(text);
+  text = shared;
+  return true;
+}
+
+bool lendText(CFMutableStringRef& text) {
+  if (!ownText(text)) return false;
+  text->pin();
+  return true;
+}
+
+} // namespace kiv::platform

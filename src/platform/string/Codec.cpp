@@ -1,7 +1,9 @@
-// ICU converters behind the string service. Each thread opens a converter for an encoding on
-// first use and keeps it until the thread ends; every conversion resets and reuses it.
+// The converters behind the string service. Single-byte encodings use their tables, built once
+// per process; for the other encodings each thread opens an ICU converter on first use and keeps
+// it until the thread ends; every conversion resets and reuses it.
 #include "platform/string/Codec.h"
 #include "platform/string/ShiftJis.h"
+#include "platform/string/SingleByte.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_err.h>
@@ -14,15 +16,10 @@
 namespace kiv::platform {
 namespace {
 
-struct EncodingName {
-  CFStringEncoding code;
-  const char* icuName;
-};
-
 // Mac Roman is the current published table (0xDB is the euro sign, 0xF0 the private-use
 // U+F8FF); Windows Latin 1 is Windows-1252. Shift-JIS has no converter of its own: ShiftJis.cpp
 // converts it after the published table.
-constexpr EncodingName kEncodings[] = {
+constexpr KnownEncoding kEncodings[] = {
     {kCFStringEncodingMacRoman, "macos-0_2-10.2"},
     {kCFStringEncodingWindowsLatin1, "windows-1252"},
     {kCFStringEncodingShiftJIS, nullptr},
@@ -61,16 +58,8 @@ constexpr EncodingName kEncodings[] = {
     {kCFStringEncodingKOI8_U, "KOI8-U"},
 };
 
-const EncodingName* entryOf(CFStringEncoding encoding) {
-  for (const auto& e : kEncodings)
-    if (e.code == encoding) return &e;
-  return nullptr;
-}
-
-const char* icuNameOf(CFStringEncoding encoding) {
-  const EncodingName* e = entryOf(encoding);
-  return e ? e->icuName : nullptr;
-}
+constexpr int kEncodingCount = static_cast<int>(sizeof kEncodings / sizeof kEncodings[0]);
+static_assert(kEncodingCount <= kMaxKnownEncodings);
 
 void stopToUnicode(const void*, UConverterToUnicodeArgs*, const char*, int32_t,
                    UConverterCallbackReason, UErrorCode*) {}
@@ -115,7 +104,7 @@ public:
 
 private:
   static UConverter* open(CFStringEncoding encoding) {
-    const char* name = icuNameOf(encoding);
+    const char* name = icuConverterName(encoding);
     if (!name) return nullptr;
     UErrorCode status = U_ZERO_ERROR;
     UConverter* converter = ucnv_open(name, &status);
@@ -158,7 +147,23 @@ const UChar* asUChar(const UniChar* p) { return reinterpret_cast<const UChar*>(p
 
 } // namespace
 
-bool isKnownEncoding(CFStringEncoding encoding) { return entryOf(encoding) != nullptr; }
+const KnownEncoding* knownEncodings(int* count) {
+  *count = kEncodingCount;
+  return kEncodings;
+}
+
+int encodingIndex(CFStringEncoding encoding) {
+  for (int i = 0; i < kEncodingCount; ++i)
+    if (kEncodings[i].code == encoding) return i;
+  return -1;
+}
+
+const char* icuConverterName(CFStringEncoding encoding) {
+  const int i = encodingIndex(encoding);
+  return i < 0 ? nullptr : kEncodings[i].icuName;
+}
+
+bool isKnownEncoding(CFStringEncoding encoding) { return encodingIndex(encoding) >= 0; }
 
 int32_t decode(CFStringEncoding encoding, const char* src, int32_t n, UniChar* dst, int32_t cap) {
   if (n < 0 || cap < 0 || (n > 0 && !src) || (cap > 0 && !dst)) return kCodecInvalid;
@@ -168,6 +173,8 @@ int32_t decode(CFStringEncoding encoding, const char* src, int32_t n, UniChar* d
   if (encoding == kCFStringEncodingShiftJIS) return shiftjis::decode(src, n, dst, cap);
   if (encoding == kCFStringEncodingUTF8) {
     u_strFromUTF8(asUChar(dst), cap, &length, src, n, &status);
+  } else if (const singlebyte::Table* t = singlebyte::tableFor(encoding)) {
+    return singlebyte::decode(*t, src, n, dst, cap);
   } else {
     UConverter* converter = converterFor(encoding);
     if (!converter) return kCodecInvalid;
@@ -184,6 +191,8 @@ int32_t decodedLength(CFStringEncoding encoding, const char* src, int32_t n) {
   if (encoding == kCFStringEncodingShiftJIS) return shiftjis::decodedLength(src, n);
   if (encoding == kCFStringEncodingUTF8) {
     u_strFromUTF8(nullptr, 0, &length, src, n, &status);
+  } else if (const singlebyte::Table* t = singlebyte::tableFor(encoding)) {
+    return singlebyte::decodedLength(*t, src, n);
   } else {
     UConverter* converter = converterFor(encoding);
     if (!converter) return kCodecInvalid;
@@ -201,12 +210,27 @@ int32_t encode(CFStringEncoding encoding, const UniChar* src, int32_t n, char* d
   if (encoding == kCFStringEncodingShiftJIS) return shiftjis::encode(src, n, dst, cap);
   if (encoding == kCFStringEncodingUTF8) {
     u_strToUTF8(dst, cap, &length, asUChar(src), n, &status);
+  } else if (const singlebyte::Table* t = singlebyte::tableFor(encoding)) {
+    return singlebyte::encode(*t, src, n, dst, cap);
   } else {
     UConverter* converter = converterFor(encoding);
     if (!converter) return kCodecInvalid;
     length = ucnv_fromUChars(converter, dst, cap, asUChar(src), n, &status);
   }
   return resultOf(status, length);
+}
+
+int32_t transcode(CFStringEncoding from, const char* src, int32_t n, CFStringEncoding to, char* dst,
+                  int32_t cap) {
+  const bool fromUtf8 = from == kCFStringEncodingUTF8, toUtf8 = to == kCFStringEncodingUTF8;
+  if (fromUtf8 && toUtf8) return kCodecNoDirectPath;
+  const singlebyte::Table* in = fromUtf8 ? nullptr : singlebyte::tableFor(from);
+  const singlebyte::Table* out = toUtf8 ? nullptr : singlebyte::tableFor(to);
+  if ((!fromUtf8 && !in) || (!toUtf8 && !out)) return kCodecNoDirectPath;
+  if (n < 0 || cap < 0 || (n > 0 && !src) || (cap > 0 && !dst)) return kCodecInvalid;
+  if (fromUtf8) return singlebyte::fromUtf8(*out, src, n, dst, cap);
+  if (toUtf8) return singlebyte::toUtf8(*in, src, n, dst, cap);
+  return singlebyte::recode(*in, *out, src, n, dst, cap);
 }
 
 namespace {
@@ -289,19 +313,8 @@ constexpr LanguageDefault kLanguageDefaults[] = {
     {"th_TH", kCFStringEncodingISOLatinThai},
 };
 
-} // namespace
-
-CFStringEncoding systemEncodingFromEnvironment() {
-  const char* value = nullptr;
-  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-    const char* v = std::getenv(name);
-    if (v && *v) {
-      value = v;
-      break;
-    }
-  }
-  if (!value) return kCFStringEncodingASCII;
-  std::string_view locale(value);
+// The encoding of a locale name such as "de_DE.ISO-8859-1" or "de_DE@euro".
+CFStringEncoding encodingOfLocale(std::string_view locale) {
   if (locale == "C" || locale == "POSIX") return kCFStringEncodingASCII;
 
   std::string_view modifier;
@@ -322,6 +335,31 @@ CFStringEncoding systemEncodingFromEnvironment() {
   for (const auto& d : kLanguageDefaults)
     if (locale == d.prefix) return d.code;
   return kCFStringEncodingISOLatin1;
+}
+
+} // namespace
+
+CFStringEncoding systemEncodingFromEnvironment() {
+  const char* value = nullptr;
+  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* v = std::getenv(name);
+    if (v && *v) {
+      value = v;
+      break;
+    }
+  }
+  if (!value) return kCFStringEncodingASCII;
+  // The environment is read on every call, as it may change, but rarely does: the last value
+  // this thread read and its encoding are kept.
+  thread_local char lastValue[64] = "";
+  thread_local CFStringEncoding lastCode = kCFStringEncodingASCII;
+  if (lastValue[0] != '\0' && std::strcmp(value, lastValue) == 0) return lastCode;
+  const CFStringEncoding code = encodingOfLocale(value);
+  if (std::strlen(value) < sizeof lastValue) {
+    std::strcpy(lastValue, value);
+    lastCode = code;
+  }
+  return code;
 }
 
 } // namespace kiv::platform

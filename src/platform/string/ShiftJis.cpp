@@ -13,6 +13,7 @@
 #include <array>
 #include <memory>
 
+#include "platform/string/AsciiRuns.h"
 #include "platform/string/Codec.h"
 
 namespace kiv::platform::shiftjis {
@@ -123,6 +124,15 @@ const Tables* tables() {
   return t;
 }
 
+// A run of ASCII decoded 16 bytes at a time, with room for 16 units at d: all 16 widened, those
+// up to the first byte that is not ASCII kept; returns their number (1 to 16 when s starts with
+// ASCII). Out of line, so that the loop over two-byte characters stays as lean as it was.
+[[gnu::noinline]] int asciiRun(const unsigned char* s, UniChar* d) {
+  const unsigned high = ascii::highBytes(s);
+  ascii::widen(s, d);
+  return high == 0 ? 16 : ascii::lowest(high);
+}
+
 // Decodes n bytes; writes the units that fit cap and counts all of them in *total.
 // Returns false when the bytes are not Shift-JIS.
 bool run(const Tables& t, const unsigned char* s, int32_t n, UniChar* dst, int32_t cap,
@@ -130,6 +140,12 @@ bool run(const Tables& t, const unsigned char* s, int32_t n, UniChar* dst, int32
   int32_t out = 0;
   for (int32_t i = 0; i < n;) {
     const unsigned char b = s[i];
+    if (b < 0x80 && i + 16 <= n && out + 16 <= cap) {
+      const int kept = asciiRun(s + i, dst + out);
+      i += kept;
+      out += kept;
+      continue;
+    }
     UniChar c;
     if (b < 0x80) {
       c = b;
