@@ -16,13 +16,6 @@ namespace {
 [[maybe_unused]] const bool parserReady = (xmlInitParser(), true);
 } // namespace
 
-namespace {
-// libxml2 sets up its global state on first use without a lock. Doing it while the library is
-// loaded, before any thread of the program can call in, keeps two threads that open or create
-// their first documents at once from racing.
-[[maybe_unused]] const bool parserReady = (xmlInitParser(), true);
-} // namespace
-
 KivXML::KivXML()
     : xmldoc(nullptr), rootNode(nullptr), writer(nullptr), writeState(nullptr), readIndex(nullptr) {
   dtdName[0] = '\0';
