@@ -90,27 +90,6 @@ TEST(FileOperations, StandardFolders) {
   EXPECT_FALSE(fs::exists(t.path() / "home/.config"));
 }
 
-TEST(FileOperations, CopyMoveAndRemoveTrees) {
-  TempDir t;
-  t.write("src/a.txt", "A");
-  t.write("src/sub/b.txt", "B");
-  t.write("old/stale.txt", "stale");
-  fs::create_symlink("a.txt", t.path() / "src/link");
-  std::string src = t.str() + "/src", old = t.str() + "/old", moved = t.str() + "/moved";
-
-  StderrCapture quiet;
-  ASSERT_EQ(0, doCopyObject(src.data(), old.data()));
-  EXPECT_FALSE(fs::exists(t.path() / "old/stale.txt")) << "the old tree is removed first";
-  EXPECT_EQ("B", kivtest::readFile(t.path() / "old/sub/b.txt"));
-  EXPECT_TRUE(fs::is_symlink(t.path() / "old/link"));
-  ASSERT_EQ(0, doMoveObject(src.c_str(), moved.c_str()));
-  EXPECT_FALSE(fs::exists(src));
-  EXPECT_EQ("A", kivtest::readFile(t.path() / "moved/a.txt"));
-  ASSERT_EQ(0, doRemoveObject(moved.c_str()));
-  EXPECT_FALSE(fs::exists(moved));
-  EXPECT_EQ("", quiet.raw()) << "success writes nothing";
-}
-
 TEST(FileOperations, FailuresWriteTwoConsoleLines) {
   TempDir t;
   std::string missing = t.str() + "/missing", dest = t.write("dest", "existing").string();

@@ -34,22 +34,7 @@ FSRef refTo(const std::string& path) {
   return ref;
 }
 
-class XmlWrite : public ::testing::Test {
-protected:
-  kivtest::TempDir dir;
-  fs::path file = dir.path() / "doc.xml";
-  KivXML xml; // destroyed first, so that it completes its file before the folder goes
-
-  // Completes the document and reads file `p`; `created` is the code of its CreateDoc.
-  std::string closed(OSErr created, const fs::path& p) {
-    EXPECT_EQ(created, 0);
-    return closed(p);
-  }
-  std::string closed(const fs::path& p) {
-    xml.CloseDoc();
-    return slurp(p);
-  }
-};
+using XmlWrite = WriterTest;
 
 } // namespace
 
