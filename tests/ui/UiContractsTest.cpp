@@ -72,11 +72,13 @@ TEST(ExactRoom, FileChoosers) {
     const std::tuple<const char*, int, bool> sizes[] = {
         {"", -1, true}, {" sized fits", room, true}, {" sized one short", room - 1, false}};
     std::vector<RoomRow> made;
-    for (auto [suffix, size, fits] : sizes)
+    for (const auto& [suffix, size, fits] : sizes) {
+      const int n = size; // a copy the lambda can hold
       made.push_back({chooser + std::string(suffix),
-                      {c(size < 0 ? 4096 : size)},
-                      [=](auto d) { withDialog(choose(path), [&] { return call(d[0], size); }); },
+                      {c(n < 0 ? 4096 : n)},
+                      [=](auto d) { withDialog(choose(path), [&] { return call(d[0], n); }); },
                       {fits ? cString(path) : kivtest::kUntouched}});
+    }
     return made;
   };
   kivtest::checkRows(rows("doChooseFile", file, [&](char* d, int n) {
