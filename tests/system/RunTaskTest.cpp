@@ -141,7 +141,8 @@ TEST(RunTask, StatusSurvivesTheCallersChildHandling) {
   }
   EXPECT_EQ(0, reaped.load()) << "the handler saw a child of RunTaskCommand";
 
-  // The process waiting on the call's behalf (this process's one child) is killed meanwhile.
+  // The process waiting on the call's behalf (this process's one child) is killed while the
+  // program runs; the program runs long enough for that on a busy machine.
   std::thread killer([&] {
     for (int i = 0; i < 500 && !fs::exists(marker); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -155,6 +156,6 @@ TEST(RunTask, StatusSurvivesTheCallersChildHandling) {
     }
   });
   fs::remove(marker);
-  EXPECT_EQ(-2, runTask("/bin/sh", dir.str().c_str(), {"-c", "touch \"$0\"; sleep 1", marker}));
+  EXPECT_EQ(-2, runTask("/bin/sh", dir.str().c_str(), {"-c", "touch \"$0\"; sleep 5", marker}));
   killer.join();
 }
