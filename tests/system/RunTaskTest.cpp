@@ -156,6 +156,7 @@ TEST(RunTask, StatusSurvivesTheCallersChildHandling) {
     }
   });
   fs::remove(marker);
-  EXPECT_EQ(-2, runTask("/bin/sh", dir.str().c_str(), {"-c", "touch \"$0\"; sleep 5", marker}));
+  EXPECT_EQ(-2, runTask("/bin/sh", dir.str().c_str(),
+                        {"-c", "touch \"$0\"; exec sleep 5 >/dev/null 2>&1", marker}));
   killer.join();
 }
