@@ -49,12 +49,10 @@ const struct Sample {
   const char* bytes;
   CFStringEncoding encoding;
   const char* utf8;
-} kSamples[] = {
-    {"caf\x8E", kCFStringEncodingMacRoman, "caf\xC3\xA9"},
-    {"\x8A\xBF\x8E\x9A", kCFStringEncodingShiftJIS, "\xE6\xBC\xA2\xE5\xAD\x97"},
-    {"na\xEFve \x80", kCFStringEncodingWindowsLatin1, "na\xC3\xAFve \xE2\x82\xAC"},
-    {"\xE2\x82\xAC 5", kCFStringEncodingUTF8, "\xE2\x82\xAC 5"},
-};
+} kSamples[] = {{"caf\x8E", kCFStringEncodingMacRoman, "caf\xC3\xA9"},
+                {"\x8A\xBF\x8E\x9A", kCFStringEncodingShiftJIS, "\xE6\xBC\xA2\xE5\xAD\x97"},
+                {"na\xEFve \x80", kCFStringEncodingWindowsLatin1, "na\xC3\xAFve \xE2\x82\xAC"},
+                {"\xE2\x82\xAC 5", kCFStringEncodingUTF8, "\xE2\x82\xAC 5"}};
 
 } // namespace
 

@@ -206,44 +206,38 @@ TEST(KIVStr, TextsBeyond32767UnitsStayInBounds) {
 
 namespace {
 
-// Every member that changes the text, and a change through the lent platform string.
+// Every member that changes the text, and a change through the lent platform string, each
+// named by its code.
+#define CHANGE(code)                                                                               \
+  {                                                                                                \
+#code, [](KIVStr & s) { code; }                                                                \
+  }
 const struct {
   const char* name;
   std::function<void(KIVStr&)> apply;
-} kChanges[] = {
-    {"Empty", [](KIVStr& s) { s.Empty(); }},
-    {"Affect(C string)", [](KIVStr& s) { s.Affect("other"); }},
-    {"Affect(Pascal string)", [](KIVStr& s) { s.Affect(pas("\x05other")); }},
-    {"Affect(int)", [](KIVStr& s) { s.Affect(-12); }},
-    {"Affect(KIVStr)", [](KIVStr& s) { s.Affect(makeStr("other")); }},
-    {"operator=(C string)", [](KIVStr& s) { s = "other"; }},
-    {"operator=(Pascal string)", [](KIVStr& s) { s = pas("\x05other"); }},
-    {"operator=(int)", [](KIVStr& s) { s = 7; }},
-    {"operator=(KIVStr)", [](KIVStr& s) { s = makeStr("other"); }},
-    {"<<(int)", [](KIVStr& s) { s << 2024; }},
-    {"<<(short)", [](KIVStr& s) { s << static_cast<short>(-3); }},
-    {"<<(char)", [](KIVStr& s) { s << 'x'; }},
-    {"<<(C string)", [](KIVStr& s) { s << " more"; }},
-    {"<<(Pascal string)", [](KIVStr& s) { s << pas("\x03pas"); }},
-    {"<<(Unicode string)",
-     [](KIVStr& s) {
-       s << std::vector<unsigned short>{2, 0xE9, 'u'}.data();
-     }},
-    {"<<(platform string)",
-     [](KIVStr& s) {
-       static CFStringRef cf = CFStringCreateWithCString(kCFAllocatorDefault, "cf", kUTF8);
-       s << cf;
-     }},
-    {"<<(KIVStr)", [](KIVStr& s) { s << makeStr(" tail"); }},
-    {"<< itself", [](KIVStr& s) { s << s; }},
-    {"Upper", [](KIVStr& s) { s.Upper(); }},
-    {"Lower", [](KIVStr& s) { s.Lower(); }},
-    {"CreateEmptyString", [](KIVStr& s) { s.CreateEmptyString(8); }},
-    {"append through GetCFString",
-     [](KIVStr& s) { CFStringAppendCString(s.GetCFString(), "!", kUTF8); }},
-    {"delete through GetCFString",
-     [](KIVStr& s) { CFStringDelete(s.GetCFString(), CFRangeMake(0, 3)); }},
-};
+} kChanges[] = {CHANGE(s.Empty()),
+                CHANGE(s.Affect("other")),
+                CHANGE(s.Affect(pas("\x05other"))),
+                CHANGE(s.Affect(-12)),
+                CHANGE(s.Affect(makeStr("other"))),
+                CHANGE(s = "other"),
+                CHANGE(s = pas("\x05other")),
+                CHANGE(s = 7),
+                CHANGE(s = makeStr("other")),
+                CHANGE(s << 2024),
+                CHANGE(s << static_cast<short>(-3)),
+                CHANGE(s << 'x'),
+                CHANGE(s << " more"),
+                CHANGE(s << pas("\x03pas")),
+                CHANGE(s << (std::vector<unsigned short>{2, 0xE9, 'u'}).data()),
+                CHANGE(s << makeStr("cf").GetCFString()),
+                CHANGE(s << makeStr(" tail")),
+                CHANGE(s << s),
+                CHANGE(s.Upper()),
+                CHANGE(s.Lower()),
+                CHANGE(s.CreateEmptyString(8)),
+                CHANGE(CFStringAppendCString(s.GetCFString(), "!", kUTF8)),
+                CHANGE(CFStringDelete(s.GetCFString(), CFRangeMake(0, 3)))};
 
 // The ways a string comes to share another's text.
 const struct {

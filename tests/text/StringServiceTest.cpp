@@ -111,18 +111,16 @@ TEST(StringService, SystemEncodingFollowsTheEnvironment) {
   const struct {
     const char* locale;
     CFStringEncoding code;
-  } cases[] = {
-      {"C", kCFStringEncodingASCII},
-      {"POSIX", kCFStringEncodingASCII},
-      {"C.UTF-8", kCFStringEncodingUTF8},
-      {"en_US.utf8", kCFStringEncodingUTF8},
-      {"de_DE.ISO-8859-1", kCFStringEncodingISOLatin1},
-      {"de_DE@euro", kCFStringEncodingISOLatin9},
-      {"ja_JP.eucJP", kCFStringEncodingEUC_JP},
-      {"ja_JP.SJIS", kCFStringEncodingShiftJIS},
-      {"ru_RU.KOI8-R", kCFStringEncodingKOI8_R},
-      {"xx_XX.NO-SUCH-SET", kCFStringEncodingASCII},
-  };
+  } cases[] = {{"C", kCFStringEncodingASCII},
+               {"POSIX", kCFStringEncodingASCII},
+               {"C.UTF-8", kCFStringEncodingUTF8},
+               {"en_US.utf8", kCFStringEncodingUTF8},
+               {"de_DE.ISO-8859-1", kCFStringEncodingISOLatin1},
+               {"de_DE@euro", kCFStringEncodingISOLatin9},
+               {"ja_JP.eucJP", kCFStringEncodingEUC_JP},
+               {"ja_JP.SJIS", kCFStringEncodingShiftJIS},
+               {"ru_RU.KOI8-R", kCFStringEncodingKOI8_R},
+               {"xx_XX.NO-SUCH-SET", kCFStringEncodingASCII}};
   for (const auto& c : cases) {
     kivtest::ScopedEnv all("LC_ALL", std::string(c.locale));
     const CFStringEncoding code = CFStringGetSystemEncoding();
