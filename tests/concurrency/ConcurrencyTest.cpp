@@ -60,23 +60,16 @@ TEST(Concurrency, StringsMadeInOneThreadAreEndedInAnother) {
   // Released strings are kept for reuse by the thread that releases them, so a string made by
   // one thread and ended by another moves between the two threads' recycled objects.
   struct Made {
-    std::vector<CFStringRef> strings;
-    std::vector<std::unique_ptr<KIVStr>> objects;
+    std::vector<CFStringRef> strings = std::vector<CFStringRef>(200);
+    std::vector<std::unique_ptr<KIVStr>> objects = std::vector<std::unique_ptr<KIVStr>>(200);
   };
   std::vector<Made> made(kThreads / 2);
   auto make = [&](int t, int i) {
     const Sample& s = kSamples[(t + i) % 4];
-    CFStringRef string = CFStringCreateWithCString(kCFAllocatorDefault, s.bytes, s.encoding);
-    auto object = std::make_unique<KIVStr>(0, s.encoding, nullptr);
-    *object << s.bytes << i;
-    static_cast<const char*>(*object); // gives the object its conversion buffer
-    if (i < int(made[t].strings.size())) {
-      made[t].strings[i] = string;
-      made[t].objects[i] = std::move(object);
-    } else {
-      made[t].strings.push_back(string);
-      made[t].objects.push_back(std::move(object));
-    }
+    made[t].strings[i] = CFStringCreateWithCString(kCFAllocatorDefault, s.bytes, s.encoding);
+    made[t].objects[i] = std::make_unique<KIVStr>(0, s.encoding, nullptr);
+    *made[t].objects[i] << s.bytes << i;
+    static_cast<const char*>(*made[t].objects[i]); // gives the object its conversion buffer
   };
   onThreads(kThreads / 2, [&](int t, Faults&) {
     for (int i = 0; i < 200; ++i)

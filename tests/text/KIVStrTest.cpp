@@ -68,6 +68,11 @@ TEST(KIVStr, AppendsEveryFormDecodedInItsOwnEncoding) {
   utf8 << uni << none << pas("\0abc")
        << static_cast<const __CFString*>(makeStr("\xE2\x82\xAC").GetCFString());
   EXPECT_EQ(unitsOf(utf8), u"\u00E9x\U0001F600\u20AC");
+  // Numbers in encodings whose digits are ASCII, and in one that goes through the decoder.
+  KIVStr latin(0, kCFStringEncodingISOLatin1, nullptr), euc(0, kCFStringEncodingEUC_JP, nullptr);
+  latin << -42;
+  euc << -42;
+  EXPECT_EQ(unitsOf(latin) + unitsOf(euc), u"-42-42");
 }
 
 TEST(KIVStr, ReportsOperandsOfAnotherEncodingOrEmpty) {
@@ -141,8 +146,12 @@ TEST(KIVStr, CopiesReportWhatDoesNotFit) {
                                    kLongerThanLen, kTooLong}));
   // A surrogate pair is never split.
   unsigned short text[] = {3, 0xE9, 0xD83D, 0xDE00};
-  (KIVStr(0, kRoman, &fb) << text).GetUTF8StringCopy(c, 5);
+  KIVStr pair(0, kRoman, &fb);
+  pair << text;
+  pair.GetUTF8StringCopy(c, 5);
   EXPECT_STREQ(c, "\xC3\xA9");
+  pair.GetUTF8StringCopy(c, 6);
+  EXPECT_STREQ(c, "\xC3\xA9\xF0\x9F\x98\x80");
 }
 
 TEST(KIVStr, CStringBufferGrowsWithTheTextAndIsNeverCopied) {
@@ -167,13 +176,26 @@ TEST(KIVStr, CStringBufferGrowsWithTheTextAndIsNeverCopied) {
     EXPECT_EQ(liveMemoryBlocks(), base + 1);
   }
   EXPECT_EQ(liveMemoryBlocks(), base);
+  // Characters of three bytes, of two, and without a form in the string's encoding.
+  unsigned short nichi[] = {2, 0x65E5, 0x672C};
+  KIVStr utf8(0, kUTF8, nullptr), sjis(0, kCFStringEncodingShiftJIS, nullptr);
+  KIVStr roman(0, kRoman, nullptr);
+  utf8 << nichi;
+  sjis << nichi;
+  roman << nichi;
+  EXPECT_STREQ(static_cast<char*>(utf8), "\xE6\x97\xA5\xE6\x9C\xAC");
+  EXPECT_STREQ(static_cast<char*>(sjis), "\x93\xFA\x96\x7B");
+  EXPECT_STREQ(static_cast<char*>(roman), "");
+  const KIVStr accent = makeStr("\x8E", kRoman);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(static_cast<const unsigned char*>(accent))),
+            "\x01\x8E");
 }
 
 TEST(KIVStr, SubstringsTakeTheSystemEncodingAndNoFeedback) {
   RecordingFeedback fb;
   KIVStr s = makeStr("abcdef", kRoman, &fb);
   KIVStr mid = s.Mid(2, 10), whole = s.Right(10), tail = s.Right(2);
-  EXPECT_EQ(unitsOf(mid), u"cdef");
+  EXPECT_EQ(unitsOf(mid) + unitsOf(s.Mid(4)) + unitsOf(s.Left(2)), u"cdefefab");
   EXPECT_EQ(mid.GetEncoding(), CFStringGetSystemEncoding());
   EXPECT_EQ(mid.GetExcept(), nullptr);
   EXPECT_TRUE(s.Mid(6, 1).IsEmpty());

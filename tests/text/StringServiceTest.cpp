@@ -67,6 +67,13 @@ TEST(StringService, FailsRatherThanSubstitutesOrDrops) {
           << text << " " << code;
     CFRelease(s);
   }
+  // No room at all: nothing written.
+  s = create("abc");
+  buf[0] = 'x';
+  EXPECT_FALSE(CFStringGetCString(s, buf, 0, kUTF8) ||
+               CFStringGetPascalString(s, reinterpret_cast<unsigned char*>(buf), 0, kUTF8));
+  EXPECT_EQ(buf[0], 'x');
+  CFRelease(s);
   // A Pascal string never holds more than 255 bytes, whatever the buffer size.
   std::vector<UniChar> units(256, 'a');
   s = CFStringCreateWithCharacters(kCFAllocatorDefault, units.data(), 256);
@@ -102,6 +109,9 @@ TEST(StringService, MutableStringsMapCaseFullyAndCopiesStayPut) {
   CFStringDelete(m, CFRangeMake(0, 6));
   CFStringAppendCString(const_cast<CFMutableStringRef>(copy), "x", kCFStringEncodingUTF8);
   EXPECT_EQ(unitsOf(copy), u"strassstrass");
+  CFStringRef again = CFStringCreateCopy(kCFAllocatorDefault, copy); // the same, retained
+  EXPECT_EQ(again, copy);
+  CFRelease(again);
   CFRelease(copy);
   CFRelease(m);
 }
