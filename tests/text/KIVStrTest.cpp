@@ -148,8 +148,10 @@ TEST(KIVStr, CopiesReportWhatDoesNotFit) {
   unsigned short text[] = {3, 0xE9, 0xD83D, 0xDE00};
   KIVStr pair(0, kRoman, &fb);
   pair << text;
-  pair.GetUTF8StringCopy(c, 5);
-  EXPECT_STREQ(c, "\xC3\xA9");
+  for (long max : {2, 5}) {
+    pair.GetUTF8StringCopy(c, max);
+    EXPECT_STREQ(c, "\xC3\xA9") << max;
+  }
   pair.GetUTF8StringCopy(c, 6);
   EXPECT_STREQ(c, "\xC3\xA9\xF0\x9F\x98\x80");
 }
@@ -212,6 +214,11 @@ TEST(KIVStr, SubstringsTakeTheSystemEncodingAndNoFeedback) {
   EXPECT_TRUE(KIVEndsBy(KIVStr(0, &fb), KIVStr(0, nullptr)));
   EXPECT_EQ(fb.messages, (Messages{kMid, kMid, kMismatch, kMid}));
   EXPECT_EQ(static_cast<unsigned int>(s.strSwapLong(0x01020304)), 0x04030201u);
+  char bytes[] = "abcde";
+  s.SwapBuffer(bytes, 5);
+  s.SwapBuffer(bytes, -3);
+  s.SwapBuffer(nullptr, 4);
+  EXPECT_STREQ(bytes, "badce");
 }
 
 TEST(KIVStr, TextsBeyond32767UnitsStayInBounds) {
