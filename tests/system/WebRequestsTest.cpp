@@ -130,6 +130,19 @@ TEST_F(WebRequests, FailuresAndUnusableUrlsLeaveTheBufferUntouched) {
   EXPECT_EQ(-1, load(false, nullptr, result, sizeof result, 1));
   EXPECT_EQ(-1, load(true, nullptr, result, sizeof result, 1));
   EXPECT_EQ(-1, LoadPostURLIntoString(nullptr, nullptr, result, sizeof result, 1));
+  // A host that decodes to a blank or a control character is refused, even by way of a proxy,
+  // which would otherwise receive it raw in the request line.
+  setenv("http_proxy", server.url("").c_str(), 1);
+  for (const char* host : {"a%7Fb", "a%20b", "a%0Db",
+                           "a\x7F"
+                           "b"}) {
+    SCOPED_TRACE(host);
+    const std::string text = std::string("http://") + host + "/";
+    NSString url(text.c_str());
+    EXPECT_EQ(-1, load(false, &url, result, sizeof result, 1));
+    EXPECT_EQ(-1, LoadURLIntoString(text.c_str(), "", result, sizeof result, 1));
+  }
+  unsetenv("http_proxy");
   EXPECT_STREQ("untouched", result);
   EXPECT_TRUE(server.requests().empty());
 }
