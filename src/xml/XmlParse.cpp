@@ -51,11 +51,37 @@ struct Input {
   std::size_t inflated = 0;      // bytes read from the file after decompression
   std::size_t parsed = 0;        // bytes handed to the parser
   bool failed = false;           // a limit was crossed or the file could not be read
+  int messages = 0;              // parser messages printed so far
   std::unordered_set<const xmlEntity*> scannedEntities;
   int have = 0;
   int next = 0;
   char buffer[64 * 1024];
 };
+
+// libxml2 reports every error it meets and, after most fatal ones, goes on scanning and
+// reporting: a file of 100,000 stray "<" printed 22 MB of messages. A document with a fatal
+// error is refused anyway, so the parse stops at the first one; the messages keep libxml2's own
+// form, the first kMaxMessages of a parse.
+constexpr int kMaxMessages = 20;
+
+void onParserError(void*, xmlErrorPtr error) {
+  auto* parser = static_cast<xmlParserCtxtPtr>(error != nullptr ? error->ctxt : nullptr);
+  if (parser == nullptr) return;
+  // Entity texts are parsed in contexts of their own, which share the document's Input.
+  auto* in = static_cast<Input*>(parser->_private);
+  if (in != nullptr && in->messages < kMaxMessages) {
+    ++in->messages;
+    const char* message = error->message != nullptr ? error->message : "\n";
+    if (error->level == XML_ERR_WARNING)
+      xmlParserWarning(parser, "%s", message);
+    else
+      xmlParserError(parser, "%s", message);
+  }
+  // Only the document's own parse is stopped: an entity's parse ends by itself, and its error
+  // code (an entity loop, say) must reach the document's parse unchanged.
+  if (error->level == XML_ERR_FATAL && in != nullptr && parser == in->parser)
+    xmlStopParser(parser);
+}
 
 // Whether what the parser holds so far crosses a limit whose cost grows with its square.
 bool beyondParserLimits(const xmlParserCtxt* parser) {
@@ -223,6 +249,7 @@ xmlDoc* parseFile(int fd, std::uint64_t size) {
     in->parser = parser.get();
     parser->_private = in.get(); // copied by the parser into the contexts that parse entities
     parser->sax->getEntity = getEntity;
+    parser->sax->serror = onParserError;
     // Names are stored once each and come from the input, so the dictionary cannot grow beyond
     // the input; its default cap would refuse documents that the writer produces.
     xmlDictSetLimit(parser->dict, 0);

@@ -10,7 +10,6 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QTimer>
-#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -79,8 +78,7 @@ LoopRun runLoop(void (*after)(), const std::string& bundle = KIV_APP_BUNDLE_DIR)
   return run;
 }
 
-// Runs the built application with this process's environment less its display variables, plus
-// `extra` ("NAME=value").
+// Runs the built application without this process's display variables, plus `extra`.
 struct Child {
   bool exited; // by itself, within a minute
   int status;
@@ -100,6 +98,11 @@ Child runApp(const QStringList& extra, std::function<void(qint64)> whileRunning 
   return {exited, p.exitCode(), p.readAllStandardError().toStdString()};
 }
 
+// Should closing not end the loop, a late timer ends it with a telling status.
+void lateExit() {
+  QTimer::singleShot(10000, [] { QCoreApplication::exit(99); });
+}
+
 // True once `pid` has a handler for SIGTERM, that is, once the application loop is set up.
 bool catchesSigterm(pid_t pid) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
@@ -113,9 +116,7 @@ bool catchesSigterm(pid_t pid) {
 } // namespace
 
 TEST(ApplicationShell, ClosingTheMainWindowEndsTheLoopWithStatusZero) {
-  // If closing does not end the loop, a late timer ends it with a telling status.
-  LoopRun r =
-      runLoop<AppDelegate>([] { QTimer::singleShot(10000, [] { QCoreApplication::exit(99); }); });
+  LoopRun r = runLoop<AppDelegate>(lateExit);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.title, KIV_APP_NAME);
   EXPECT_TRUE(r.actions.contains(QString("Quit ") + KIV_APP_NAME))
@@ -141,24 +142,12 @@ TEST(ApplicationShell, AboutShowsTheNameAndVersionFromTheBundlesInfoPlist) {
                           "<key>CFBundleName</key><string>Sample &amp; Co</string>"
                           "<key>NSMainNibFile</key><string>MainWindow</string>") +
                   version + "</dict></plist>");
-    LoopRun r = runLoop<AppDelegate>(
-        [] { QTimer::singleShot(10000, [] { QCoreApplication::exit(99); }); }, bundle);
+    LoopRun r = runLoop<AppDelegate>(lateExit, bundle);
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.actions.contains("About Sample & Co")) << r.actions.join(",").toStdString();
     EXPECT_EQ(r.about.toStdString(), *version ? "About Sample & Co|Sample & Co\nVersion 9.8.7"
                                               : "About Sample & Co|Sample & Co");
   }
-}
-
-TEST(ApplicationShell, AppDelegateAnswersAndHoldsItsWindowWithoutOwningIt) {
-  AppDelegate d;
-  EXPECT_TRUE(d.applicationShouldTerminateAfterLastWindowClosed(nullptr));
-  auto* fake = reinterpret_cast<NSWindow*>(&d); // never dereferenced: the setter only stores
-  d.setWindow(fake);
-  d.applicationDidFinishLaunching(nullptr);
-  EXPECT_EQ(d.window(), fake);
-  d.setWindow(nullptr);
-  EXPECT_EQ(d.window(), nullptr);
 }
 
 TEST(ApplicationShell, BuiltApplicationEndsCleanlyOnTermination) {

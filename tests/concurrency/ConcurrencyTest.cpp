@@ -2,18 +2,17 @@
 // two threads share may be made in one thread and ended in another. Each test runs real work on
 // several threads at once and compares every result with the one a single thread gets; the
 // thread-sanitizer build runs this suite to find data races.
-#include "../log/StderrCapture.h"
+#include "ConsoleCapture.h"
 #include "TestSupport.h"
 
 #include <Kiv.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,16 +20,16 @@
 namespace {
 
 constexpr int kThreads = 8;
+using Faults = std::vector<std::string>;
 
-// Runs body(index) on `count` threads at once and returns what they reported, one line a fault.
-std::vector<std::string>
-onThreads(int count, const std::function<void(int, std::vector<std::string>&)>& body) {
+// Runs body(index, faults) on `count` threads at once and returns the faults they reported.
+Faults onThreads(int count, const std::function<void(int, Faults&)>& body) {
   std::mutex mutex;
-  std::vector<std::string> faults;
+  Faults faults;
   std::vector<std::thread> threads;
   for (int t = 0; t < count; ++t)
     threads.emplace_back([&, t] {
-      std::vector<std::string> mine;
+      Faults mine;
       body(t, mine);
       std::lock_guard<std::mutex> lock(mutex);
       faults.insert(faults.end(), mine.begin(), mine.end());
@@ -46,17 +45,14 @@ std::string utf8Of(CFStringRef s) {
 }
 
 // Texts in the library's encodings, with their UTF-8 forms.
-struct Sample {
+const struct Sample {
   const char* bytes;
   CFStringEncoding encoding;
   const char* utf8;
-};
-const Sample kSamples[] = {
-    {"caf\x8E", kCFStringEncodingMacRoman, "caf\xC3\xA9"},
-    {"\x8A\xBF\x8E\x9A", kCFStringEncodingShiftJIS, "\xE6\xBC\xA2\xE5\xAD\x97"},
-    {"na\xEFve \x80", kCFStringEncodingWindowsLatin1, "na\xC3\xAFve \xE2\x82\xAC"},
-    {"\xE2\x82\xAC 5", kCFStringEncodingUTF8, "\xE2\x82\xAC 5"},
-};
+} kSamples[] = {{"caf\x8E", kCFStringEncodingMacRoman, "caf\xC3\xA9"},
+                {"\x8A\xBF\x8E\x9A", kCFStringEncodingShiftJIS, "\xE6\xBC\xA2\xE5\xAD\x97"},
+                {"na\xEFve \x80", kCFStringEncodingWindowsLatin1, "na\xC3\xAFve \xE2\x82\xAC"},
+                {"\xE2\x82\xAC 5", kCFStringEncodingUTF8, "\xE2\x82\xAC 5"}};
 
 } // namespace
 
@@ -64,107 +60,125 @@ TEST(Concurrency, StringsMadeInOneThreadAreEndedInAnother) {
   // Released strings are kept for reuse by the thread that releases them, so a string made by
   // one thread and ended by another moves between the two threads' recycled objects.
   struct Made {
-    std::vector<CFStringRef> strings;
-    std::vector<std::unique_ptr<KIVStr>> objects;
+    std::vector<CFStringRef> strings = std::vector<CFStringRef>(200);
+    std::vector<std::unique_ptr<KIVStr>> objects = std::vector<std::unique_ptr<KIVStr>>(200);
   };
   std::vector<Made> made(kThreads / 2);
-  auto faults = onThreads(kThreads / 2, [&](int t, std::vector<std::string>&) {
-    for (int i = 0; i < 200; ++i) {
-      const Sample& s = kSamples[(t + i) % 4];
-      made[t].strings.push_back(
-          CFStringCreateWithCString(kCFAllocatorDefault, s.bytes, s.encoding));
-      auto object = std::make_unique<KIVStr>(0, s.encoding, nullptr);
-      *object << s.bytes << i;
-      static_cast<const char*>(*object); // gives the object its conversion buffer
-      made[t].objects.push_back(std::move(object));
-    }
+  auto make = [&](int t, int i) {
+    const Sample& s = kSamples[(t + i) % 4];
+    made[t].strings[i] = CFStringCreateWithCString(kCFAllocatorDefault, s.bytes, s.encoding);
+    made[t].objects[i] = std::make_unique<KIVStr>(0, s.encoding, nullptr);
+    *made[t].objects[i] << s.bytes << i;
+    static_cast<const char*>(*made[t].objects[i]); // gives the object its conversion buffer
+  };
+  onThreads(kThreads / 2, [&](int t, Faults&) {
+    for (int i = 0; i < 200; ++i)
+      make(t, i);
   });
-  // The makers have ended; other threads read, end and make strings again.
-  auto more = onThreads(kThreads / 2, [&](int t, std::vector<std::string>& out) {
-    for (int round = 0; round < 2; ++round) {
+  // The makers have ended; other threads read and end the strings, and make new ones, which
+  // take the recycled objects and must start empty.
+  auto faults = onThreads(kThreads / 2, [&](int t, Faults& out) {
+    for (int round = 0; round < 2; ++round)
       for (int i = 0; i < 200; ++i) {
         const Sample& s = kSamples[(t + i) % 4];
-        const std::string want = s.utf8 + std::to_string(i);
-        if (utf8Of(made[t].strings[i]) != s.utf8) out.push_back("string " + std::to_string(i));
         char text[64];
         made[t].objects[i]->GetUTF8StringCopy(text, sizeof text - 1);
-        if (text != want) out.push_back("object " + std::to_string(i) + ": " + text);
+        if (utf8Of(made[t].strings[i]) != s.utf8 || text != s.utf8 + std::to_string(i))
+          out.push_back("thread " + std::to_string(t) + " string " + std::to_string(i));
         CFRelease(made[t].strings[i]);
         made[t].objects[i].reset();
-        // New strings take the recycled objects: they must start empty.
-        made[t].strings[i] = CFStringCreateWithCString(kCFAllocatorDefault, s.bytes, s.encoding);
-        made[t].objects[i] = std::make_unique<KIVStr>(0, s.encoding, nullptr);
-        *made[t].objects[i] << s.bytes << i;
+        make(t, i);
       }
-    }
   });
-  faults.insert(faults.end(), more.begin(), more.end());
   // And the main thread ends what the second threads made after they have gone.
   for (auto& m : made)
     for (CFStringRef s : m.strings)
       CFRelease(s);
-  made.clear();
-  EXPECT_EQ(faults, std::vector<std::string>());
+  EXPECT_EQ(faults, Faults());
 }
 
 TEST(Concurrency, EightThreadsConvertAtOnce) {
-  // Every conversion gives on each thread what it gives on one.
+  // Every conversion gives on each thread what it gives on one; the first ones run on all
+  // threads at once, while the encodings' tables and the threads' converters are being set up.
   auto convert = [](const Sample& s) {
     unsigned char p[256];
     C2PStrCopy(s.bytes, p);
     unsigned short u[256];
     char utf8[512], roman[256];
-    std::string out;
     if (s.encoding == kCFStringEncodingShiftJIS)
       SJIS_PStringToUniString(p, u);
     else
       PStringToUniString(p, u, 0);
     UniStringToUTFString(u, utf8);
-    out += utf8;
     UTFStringToCString(utf8, roman);
-    out += "|" + std::string(roman) + "|" + std::to_string(DetectKanjiCode(p));
     KIVStr object(0, s.encoding, nullptr);
     object << s.bytes;
     object.Upper();
     CFStringRef copy = object.GetCFStringCopy();
-    out += "|" + utf8Of(copy);
+    const std::string out = std::string(utf8) + "|" + roman + "|" +
+                            std::to_string(DetectKanjiCode(p)) + "|" + utf8Of(copy);
     CFRelease(copy);
     return out;
   };
-  std::vector<std::string> want;
-  for (const Sample& s : kSamples)
-    want.push_back(convert(s));
-  auto faults = onThreads(kThreads, [&](int t, std::vector<std::string>& out) {
-    for (int i = 0; i < 400; ++i) {
-      const size_t k = static_cast<size_t>(t + i) % want.size();
-      std::string got = convert(kSamples[k]);
-      if (got != want[k]) out.push_back("thread " + std::to_string(t) + ": " + got);
-    }
+  std::vector<std::vector<std::string>> got(kThreads);
+  onThreads(kThreads, [&](int t, Faults&) {
+    for (int i = 0; i < 400; ++i)
+      got[t].push_back(convert(kSamples[(t + i) % 4]));
   });
-  EXPECT_EQ(faults, std::vector<std::string>());
+  Faults faults;
+  for (int t = 0; t < kThreads; ++t)
+    for (int i = 0; i < 400; ++i)
+      if (got[t][i] != convert(kSamples[(t + i) % 4]))
+        faults.push_back("thread " + std::to_string(t) + ": " + got[t][i]);
+  EXPECT_EQ(faults, Faults());
 }
 
-TEST(Concurrency, TheLogIsWrittenFromEightThreads) {
-  const std::string filler(300, '.');
-  kivtest::StderrCapture capture;
-  onThreads(kThreads, [&](int t, std::vector<std::string>&) {
-    for (int i = 0; i < 100; ++i)
-      KivDebugAlways("thread %d entry %d %s", t, i, filler.c_str());
+TEST(Concurrency, SharedTextsAreCopiedChangedAndEndedOnEightThreads) {
+  // Copies made by the main thread share one text; each thread copies them again, changes and
+  // ends them, so that the counts of the shared text change on all threads at once.
+  const KIVStr source("Shared Text", nullptr);
+  std::vector<std::vector<KIVStr>> copies(kThreads, std::vector<KIVStr>(500, source));
+  auto faults = onThreads(kThreads, [&](int t, Faults& out) {
+    for (KIVStr& mine : copies[t]) {
+      KIVStr again(mine), upper(source);
+      upper.Upper();
+      mine << again;
+      CFStringAppendCString(again.GetCFString(), "!", kCFStringEncodingUTF8);
+      if (utf8Of(mine.GetCFString()) != "Shared TextShared Text" ||
+          utf8Of(again.GetCFString()) != "Shared Text!" ||
+          utf8Of(upper.GetCFString()) != "SHARED TEXT")
+        out.push_back("thread " + std::to_string(t));
+      mine = KIVStr(0, nullptr);
+    }
   });
-  // Every entry whole, once.
-  std::map<std::string, int> seen;
-  for (const std::string& entry : capture.entries())
-    ++seen[entry];
-  std::map<std::string, int> want;
+  EXPECT_EQ(faults, Faults());
+  EXPECT_EQ(utf8Of(KIVStr(source).GetCFString()), "Shared Text");
+}
+
+TEST(Concurrency, LongLogEntriesFromEightThreadsStayWhole) {
+  // Console entries far beyond a pipe's atomic write size and log entries of a full buffer, each
+  // one different: every one whole on its line, once.
+  auto entryOf = [](int t, int i) {
+    const std::string text = std::to_string(t) + ":" + std::to_string(i);
+    return text + std::string(i % 2 ? 20000 + 97 * i : 1023 - text.size(), 'a' + t);
+  };
+  std::multiset<std::string> want, got;
+  kivtest::ConsoleCapture capture(true);
+  onThreads(kThreads, [&](int t, Faults&) {
+    for (int i = 0; i < 25; ++i)
+      i % 2 ? __SendToConsole(entryOf(t, i).c_str()) : KivDebugAlways("%s", entryOf(t, i).c_str());
+  });
   for (int t = 0; t < kThreads; ++t)
-    for (int i = 0; i < 100; ++i)
-      want["thread " + std::to_string(t) + " entry " + std::to_string(i) + " " + filler] = 1;
-  EXPECT_TRUE(seen == want) << seen.size() << " distinct entries instead of " << want.size();
+    for (int i = 0; i < 25; ++i)
+      want.insert(entryOf(t, i));
+  for (const std::string& entry : capture.entries())
+    got.insert(entry);
+  EXPECT_TRUE(got == want) << got.size() << " entries instead of " << want.size();
 }
 
 TEST(Concurrency, SeparateDocumentsInSeparateThreads) {
   kivtest::TempDir dir;
-  auto faults = onThreads(kThreads, [&](int t, std::vector<std::string>& out) {
+  auto faults = onThreads(kThreads, [&](int t, Faults& out) {
     const std::string path = (dir.path() / ("doc" + std::to_string(t) + ".xml")).string();
     const std::string name = "thread " + std::to_string(t) + " caf\xC3\xA9";
     const RGBColor color = {static_cast<unsigned short>(t), 2, 65535};
@@ -174,10 +188,8 @@ TEST(Concurrency, SeparateDocumentsInSeparateThreads) {
         if (doc.CreateDoc(path.c_str(), "settings", t % 2 == 1) != 0 ||
             doc.AddNode("name", name.c_str()) != 0 || doc.AddRGBColor("color", color) != 0 ||
             doc.StartSection("list") != 0 || doc.AddNodeFormat("n", "%d", round) != 0 ||
-            doc.EndSection() != 0 || doc.AddNodeBase64("data", name.c_str()) != 0) {
-          out.push_back("writing " + path);
-          return;
-        }
+            doc.EndSection() != 0 || doc.AddNodeBase64("data", name.c_str()) != 0)
+          return out.push_back("writing " + path);
       } // the destructor completes the file
       KivXML doc;
       char text[128] = "", data[128] = "";
@@ -190,19 +202,19 @@ TEST(Concurrency, SeparateDocumentsInSeparateThreads) {
         out.push_back("reading " + path + " round " + std::to_string(round));
     }
   });
-  EXPECT_EQ(faults, std::vector<std::string>());
+  EXPECT_EQ(faults, Faults());
 }
 
 TEST(Concurrency, FileOperationsInSeparateFoldersAtOnce) {
   kivtest::TempDir dir;
-  auto faults = onThreads(kThreads, [&](int t, std::vector<std::string>& out) {
-    const std::string base = (dir.path() / ("t" + std::to_string(t))).string();
+  auto faults = onThreads(kThreads, [&](int t, Faults& out) {
+    const std::string rel = "t" + std::to_string(t), base = dir.str() + "/" + rel;
+    const std::string tree = base + "/tree", copy = base + "/copy", moved = base + "/moved";
+    const std::string into = base + "/into";
     for (int round = 0; round < 10; ++round) {
-      const std::string tree = base + "/tree", copy = base + "/copy", moved = base + "/moved";
-      const std::string into = base + "/into";
-      dir.write("t" + std::to_string(t) + "/tree/a.txt", "a" + std::to_string(round));
-      dir.write("t" + std::to_string(t) + "/tree/sub/b.txt", "b");
-      dir.write("t" + std::to_string(t) + "/into/.keep", "");
+      dir.write(rel + "/tree/a.txt", "a" + std::to_string(round));
+      dir.write(rel + "/tree/sub/b.txt", "b");
+      dir.write(rel + "/into/.keep", "");
       std::string file = tree + "/empty";
       const bool ok =
           CreateEmptyFile(file.data()) == 0 &&
@@ -218,5 +230,5 @@ TEST(Concurrency, FileOperationsInSeparateFoldersAtOnce) {
       if (!ok) out.push_back("thread " + std::to_string(t) + " round " + std::to_string(round));
     }
   });
-  EXPECT_EQ(faults, std::vector<std::string>());
+  EXPECT_EQ(faults, Faults());
 }

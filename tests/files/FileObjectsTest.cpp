@@ -42,20 +42,6 @@ TEST(FileObjects, ExistenceAndEmptyFiles) {
   EXPECT_EQ("", outcome.failures);
 }
 
-TEST(FileObjects, NamesOfReferences) {
-  TempDir t;
-  std::string path = t.write("sub/caf\xC3\xA9.txt", "abc").string();
-  FSRef ref;
-  ASSERT_EQ(0, CFSPathMakeRef(path.data(), &ref));
-  char name[300], small[4];
-  ASSERT_EQ(0, CFSGetNameFromFSRef(&ref, name));
-  EXPECT_STREQ("caf\xC3\xA9.txt", name);
-  EXPECT_EQ(-1, CFSGetNameFromFSRef(&ref, small, 4));
-  unsigned char pname[256];
-  ASSERT_EQ(0, CFSGetNameFromFSRef(&ref, pname));
-  EXPECT_EQ("\010caf\x8E.txt", std::string(reinterpret_cast<char*>(pname), 9)) << "Mac Roman";
-}
-
 TEST(FileObjects, MoveAndCopyIntoFolders) {
   TempDir t;
   fs::path file = t.write("x/file.txt", "one");

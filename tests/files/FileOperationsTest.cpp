@@ -90,46 +90,6 @@ TEST(FileOperations, StandardFolders) {
   EXPECT_FALSE(fs::exists(t.path() / "home/.config"));
 }
 
-TEST(FileOperations, CopyMoveAndRemoveTrees) {
-  TempDir t;
-  t.write("src/a.txt", "A");
-  t.write("src/sub/b.txt", "B");
-  t.write("old/stale.txt", "stale");
-  fs::create_symlink("a.txt", t.path() / "src/link");
-  std::string src = t.str() + "/src", old = t.str() + "/old", moved = t.str() + "/moved";
-
-  StderrCapture quiet;
-  ASSERT_EQ(0, doCopyObject(src.data(), old.data()));
-  EXPECT_FALSE(fs::exists(t.path() / "old/stale.txt")) << "the old tree is removed first";
-  EXPECT_EQ("B", kivtest::readFile(t.path() / "old/sub/b.txt"));
-  EXPECT_TRUE(fs::is_symlink(t.path() / "old/link"));
-  ASSERT_EQ(0, doMoveObject(src.c_str(), moved.c_str()));
-  EXPECT_FALSE(fs::exists(src));
-  EXPECT_EQ("A", kivtest::readFile(t.path() / "moved/a.txt"));
-  ASSERT_EQ(0, doRemoveObject(moved.c_str()));
-  EXPECT_FALSE(fs::exists(moved));
-  EXPECT_EQ("", quiet.raw()) << "success writes nothing";
-}
-
-TEST(FileOperations, NeverDestroysTheSource) {
-  TempDir t;
-  fs::path file = t.write("dir/f.txt", "keep");
-  fs::create_symlink(file, t.path() / "link");
-  std::string f = file.string(), dir = t.str() + "/dir", link = t.str() + "/link";
-  std::string spelled = t.str() + "/dir/../dir/f.txt", inside = dir + "/copy";
-  StderrCapture log;
-  EXPECT_EQ(0, doCopyObject(f.data(), f.data())) << "onto its own path: left alone";
-  EXPECT_EQ(0, doMoveObject(f.c_str(), spelled.c_str()));
-  // Removing these destinations would remove the source or what the source link points to.
-  EXPECT_EQ(-1, doCopyObject(f.data(), dir.data()));
-  EXPECT_EQ(-1, doMoveObject(f.c_str(), (dir + "/").c_str()));
-  EXPECT_EQ(-1, doCopyObject(link.data(), f.data()));
-  EXPECT_EQ(-1, doCopyObject(dir.data(), inside.data())) << "a folder into itself";
-  EXPECT_EQ("keep", kivtest::readFile(file));
-  EXPECT_FALSE(fs::exists(inside));
-  EXPECT_EQ(8u, log.entries().size());
-}
-
 TEST(FileOperations, FailuresWriteTwoConsoleLines) {
   TempDir t;
   std::string missing = t.str() + "/missing", dest = t.write("dest", "existing").string();
@@ -161,32 +121,6 @@ TEST(FileOperations, FailuresWriteTwoConsoleLines) {
   EXPECT_EQ("", outcome.failures);
   EXPECT_THAT(outcome.errorText, HasSubstr("remove failed: Permission denied"));
   EXPECT_TRUE(fs::exists(locked + "/a") && fs::exists(locked + "/inner/x"));
-}
-
-// The tree goes to a folder on another file system by path and comes back by reference.
-TEST(FileOperations, MoveAcrossFileSystems) {
-  TempDir t;
-  fs::path other; // a fresh folder on a file system other than the one of `t`
-  struct stat a, b;
-  ASSERT_EQ(0, stat(t.str().c_str(), &a));
-  for (std::string base : {"/dev/shm", "/run/user", "/tmp", "/var/tmp"})
-    if (other.empty() && stat(base.c_str(), &b) == 0 && b.st_dev != a.st_dev &&
-        mkdtemp((base += "/kivfiles-XXXXXX").data()))
-      other = base;
-  if (other.empty()) GTEST_SKIP() << "no second file system is writable here";
-  std::shared_ptr<void> cleanup(nullptr, [&](void*) { fs::remove_all(other); });
-  t.write("tree/sub/leaf", "leaf");
-  std::string src = t.str() + "/tree", dst = (other / "tree").string();
-  ASSERT_EQ(0, doMoveObject(src.c_str(), dst.c_str()));
-  EXPECT_EQ("leaf", kivtest::readFile(other / "tree/sub/leaf"));
-  EXPECT_FALSE(fs::exists(src));
-  FSRef tree, home;
-  std::string here = t.str();
-  ASSERT_EQ(noErr, CFSPathMakeRef(dst.data(), &tree));
-  ASSERT_EQ(noErr, CFSPathMakeRef(here.data(), &home));
-  EXPECT_EQ(noErr, FSMoveObject(&tree, &home, nullptr));
-  EXPECT_FALSE(fs::exists(dst));
-  EXPECT_EQ("leaf", kivtest::readFile(t.path() / "tree/sub/leaf"));
 }
 
 TEST(FileOperations, CountAndLabel) {

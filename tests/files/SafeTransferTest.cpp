@@ -5,6 +5,7 @@
 #include "KivMisc.h"
 #include "KivMisc_Frameworks.h"
 #include "TestSupport.h"
+#include "WinFSRef.h"
 #include "platform/files/Identity.h"
 
 #include <gmock/gmock.h>
@@ -34,6 +35,8 @@ using kivtest::TempDir;
 using testing::HasSubstr;
 
 namespace {
+
+char* m(const std::string& s) { return const_cast<char*>(s.c_str()); }
 
 short copyObject(const std::string& from, const std::string& to) {
   std::string a = from, b = to;
@@ -184,6 +187,7 @@ TEST(SafeTransfer, RefusedBeforeAnythingChanges) {
       {"folder moved into its own contents", true, d + "/other/D", d + "/t/L/../D/sub"},
       {"destination holds the source", false, d + "/t/L/../D/x", d + "/other/D"},
       {"destination holds the source, moved", true, d + "/other/D/x", d + "/t/L/.."},
+      {"destination holds the source, spelled with a slash", true, d + "/other/f", d + "/other/"},
       {"link copied onto what it leads to", false, d + "/other/toF", d + "/t/L/../f"},
       {"link moved onto the folder holding its target", true, d + "/t/toOther", d + "/other"},
   };
@@ -430,6 +434,13 @@ TEST(SafeTransfer, CopiesKeepModeOwnerTimesAttributesAndLinks) {
     EXPECT_EQ("content", kivtest::readFile(dest + "/f")) << dest;
   }
   if (other.path.empty()) GTEST_SKIP() << "/dev/shm is not a second file system here";
+  // Back by reference, across the file systems again.
+  FSRef moved, home;
+  ASSERT_EQ(noErr, CFSPathMakeRef(m(other.path.string() + "/moved"), &moved));
+  ASSERT_EQ(noErr, CFSPathMakeRef(m(d), &home));
+  EXPECT_EQ(noErr, FSMoveObject(&moved, &home, nullptr));
+  EXPECT_FALSE(fs::exists(other.path / "moved"));
+  EXPECT_EQ("content", kivtest::readFile(d + "/moved/f"));
 }
 
 TEST(SafeTransfer, SocketsAndDevicesFailBeforeAnythingChanges) {

@@ -26,28 +26,21 @@ TEST(Bundle, ReadsTopLevelInfoValuesOnly) {
   kivtest::TempDir dir;
   dir.write("Sample.app/Contents/Info.plist", kPlist);
   dir.write("Bad.app/Contents/Info.plist", "<plist><dict><key>CFBundleName</key><str");
-  const std::string sample = (dir.path() / "Sample.app").string();
-  const std::string bad = (dir.path() / "Bad.app").string(),
-                    none = (dir.path() / "None.app").string();
+  const std::string sample = dir.str() + "/Sample.app", bad = dir.str() + "/Bad.app";
   // Keys of nested dictionaries and arrays, missing keys, broken or missing lists: no value.
-  const struct {
-    std::string bundle;
-    const char* key;
-    std::optional<std::string> value;
-  } rows[] = {{sample, "CFBundleName", "Sample & Co"},
-              {sample, "CFBundleExecutable", "Sample"},
-              {sample, "LSFlag", "true"},
-              {sample, "Count", "42"},
-              {sample, "CFBundleIdentifier", {}},
-              {sample, "List", {}},
-              {sample, "Missing", {}},
-              {bad, "CFBundleName", {}},
-              {none, "CFBundleName", {}},
-              {"", "CFBundleName", {}}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.bundle + " " + row.key);
-    EXPECT_EQ(bundleInfoValue(row.bundle, row.key), row.value);
-  }
+  const std::tuple<std::string, const char*, std::optional<std::string>> rows[] = {
+      {sample, "CFBundleName", "Sample & Co"},
+      {sample, "CFBundleExecutable", "Sample"},
+      {sample, "LSFlag", "true"},
+      {sample, "Count", "42"},
+      {sample, "CFBundleIdentifier", {}},
+      {sample, "List", {}},
+      {sample, "Missing", {}},
+      {bad, "CFBundleName", {}},
+      {dir.str() + "/None.app", "CFBundleName", {}},
+      {"", "CFBundleName", {}}};
+  for (const auto& [bundle, key, value] : rows)
+    EXPECT_EQ(bundleInfoValue(bundle, key), value) << bundle << " " << key;
   EXPECT_EQ(bundleResourcesPath(sample), sample + "/Contents/Resources");
   EXPECT_EQ(bundleResourcesPath(dir.str() + "/Plain"), dir.str() + "/Plain/Resources");
 }

@@ -1,6 +1,5 @@
-// The platform seam: each outside library is reached from one folder of src/ only, and the
-// system's file-system and process calls from the platform layer only, so that a port to another
-// platform knows what to replace (src/platform/README.md).
+// Each outside library is reached from one folder of src/ only, and the system's calls from the
+// platform layer only, so that a port knows what to replace (src/platform/README.md).
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +17,7 @@ namespace {
 struct Seam {
   const char* service;
   const char* headers; // a regular expression over the name in #include <...>
-  const char* home;    // the folder below src/ that alone may include them
+  const char* home;    // the one folder below src/ that may include them
 };
 
 const Seam kSeams[] = {

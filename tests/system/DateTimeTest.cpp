@@ -1,5 +1,4 @@
-// Dates and times as text, and conversions between time bases. Every test pins TZ and the
-// locale variables it depends on.
+// Dates and times as text, and conversions between time bases, with TZ and the locale pinned.
 #include "SystemTestSupport.h"
 
 #include <ctime>
@@ -97,8 +96,7 @@ TEST(DateTimeText, PascalFormsAndOutOfRangeTimes) {
     DateToStringN(t, 2, p);
     EXPECT_LT(p[0], 104);
   }
-  DateToCStringN(kMarch1, 1, nullptr);
-  TimeToStringN(kMarch1, nullptr, true);
+  DateToCStringN(kMarch1, 1, nullptr), TimeToStringN(kMarch1, nullptr, true);
 }
 
 TEST(DateTimeBases, CurrentTimeAndLocal1904ToPosix) {
@@ -128,9 +126,7 @@ TEST(DateTimeBases, CurrentTimeAndLocal1904ToPosix) {
   EXPECT_EQ(kMarch1, t);
   OldDateTimeToBSDTime(0u, &t); // before 1970 the difference wraps: the result lies after 2106
   EXPECT_EQ(4294967296L - kEpochs, t);
-  GetDateTimeN(nullptr);
-  GetCarbonDateTime(nullptr);
-  OldDateTimeToBSDTime(0u, nullptr);
+  GetDateTimeN(nullptr), GetCarbonDateTime(nullptr), OldDateTimeToBSDTime(0u, nullptr);
 }
 
 TEST(DateTimeBases, UTCDateTimeRecords) {
@@ -140,10 +136,9 @@ TEST(DateTimeBases, UTCDateTimeRecords) {
             std::make_tuple(d.highSeconds, d.lowSeconds, d.fraction));
   EXPECT_EQ(3061152000u, UTCDate2Seconds(d));
   // The fraction is dropped, not rounded; whole seconds beyond 32 bits wrap.
-  d = {0, 100, 0xFFFF};
-  EXPECT_EQ(100u, UTCDate2Seconds(d));
-  d = {1, 5, 0x8000};
-  EXPECT_EQ(5u, UTCDate2Seconds(d));
+  for (auto [date, seconds] :
+       {std::pair(UTCDateTime{0, 100, 0xFFFF}, 100u), std::pair(UTCDateTime{1, 5, 0x8000}, 5u)})
+    EXPECT_EQ(seconds, UTCDate2Seconds(date));
   // The 1904 seconds count UTC: the same in any zone, and 2082844800 from the POSIX epoch.
   ScopedEnv tz("TZ", "XYZ-9");
   Seconds2UTCDate(kEpochs, d);

@@ -1,8 +1,7 @@
-// OpenURL, KIVLaunchURL, OpenFile and LaunchApplication start real programs: a scheme handler,
-// a default application for text files and applications installed as desktop entries in a
-// private XDG_DATA_HOME and XDG_CONFIG_HOME. The desktop's
-// application database is read once per process, so each call runs in a fresh probe process
-// started with that environment; the launched program writes a marker file.
+// OpenURL, KIVLaunchURL, OpenFile and LaunchApplication start real programs: a scheme handler, a
+// default application for text files and desktop entries in a private XDG_DATA_HOME and
+// XDG_CONFIG_HOME. The application database is read once per process, so each call runs in a
+// fresh probe process; the launched program writes a marker file.
 #include "SystemTestSupport.h"
 
 #include <chrono>
@@ -18,7 +17,7 @@ TEST(Launching, UrlsAndApplicationsStartTheirPrograms) {
   kivtest::ScopedEnv dataHome("XDG_DATA_HOME", d + "/data"), config("XDG_CONFIG_HOME", d + "/cfg");
   kivtest::ScopedEnv bus("DBUS_SESSION_BUS_ADDRESS", std::string("disabled:"));
   // Every program started runs the marker helper with its own tag as the first argument.
-  const std::string helper = "\"" KIV_MARKER_HELPER "\" \"" + marker.string() + "\" ";
+  const std::string helper = "\"" KIV_SYSTEM_HELPER "\" \"" + marker.string() + "\" ";
   const std::tuple<std::string, std::string, std::string> entries[] = {
       {"kivtest-handler", "Kiv Test Handler", "url %u\nMimeType=x-scheme-handler/" + scheme + ";"},
       {"kivtest-open", "Kiv Text Opener", "open %f\nMimeType=text/plain;"},
@@ -29,11 +28,9 @@ TEST(Launching, UrlsAndApplicationsStartTheirPrograms) {
     dir.write("data/applications/" + id + ".desktop",
               "[Desktop Entry]\nType=Application\nNoDisplay=true\nName=" + name +
                   "\nExec=" + helper + tail + "\n");
-  // The index that installing a desktop entry builds (update-desktop-database).
   dir.write("data/applications/mimeinfo.cache",
             "[MIME Cache]\nx-scheme-handler/" + scheme + "=kivtest-handler.desktop;\n");
-  // Names holding what a desktop entry's command line would interpret: field codes, quotes,
-  // blanks, a variable, a command substitution and backslashes.
+  // Names holding field codes, quotes, blanks, a variable, a command substitution, backslashes.
   const std::string odd = "odd %f%%%u \"q\" 'a' $HOME `id` \\b";
   const std::string oddUrl = scheme + "://h/a%20b%25c%f$HOME'q'\"d\"\\e`id`";
   // Bundles whose executables are scripts, and plain executable scripts.
@@ -60,8 +57,7 @@ TEST(Launching, UrlsAndApplicationsStartTheirPrograms) {
       // URLs and paths reach the program as they were given.
       {"openurl", oddUrl, "url\narg=" + oddUrl},
       {"openfile", oddFile, "open\narg=" + oddFile},
-      // Applications by desktop-file id, with or without its suffix, by name in any case, by
-      // the path of a desktop file, of a bundle or of an executable.
+      // By desktop-file id with or without suffix, by name in any case, by path.
       {"launchapp", "kivtest-app", "app"},
       {"launchapp", "kivtest-app.desktop", "app"},
       {"launchapp", "kiv MARKER app", "app"},

@@ -10,22 +10,26 @@
 
 using namespace systemtest;
 
+namespace {
+const std::string helper = KIV_SYSTEM_HELPER;
+std::string started(int argc, const std::string& cwd, const std::vector<std::string>& args) {
+  std::string text = "argc=" + std::to_string(argc) + "\ncwd=" + cwd + "\n";
+  for (const std::string& a : args)
+    text += "arg=" + a + "\n";
+  return text;
+}
+} // namespace
+
 TEST(RunTask, PassesFiveArgumentsUnsplitAndSharesStandardOutput) {
   kivtest::TempDir dir;
-  std::string helper = KIV_MARKER_HELPER, work = dir.str(), marker = (dir.path() / "m").string();
+  std::string work = dir.str(), marker = work + "/m";
   EXPECT_EQ(0, runTask(helper, work.c_str(), {marker, "exit:0", "two words", "", "*"}));
-  EXPECT_EQ("argc=6\ncwd=" + work + "\narg=" + marker +
-                "\narg=exit:0\narg=two words\narg=\narg=*\n",
-            kivtest::readFile(marker));
-
+  EXPECT_EQ(started(6, work, {marker, "exit:0", "two words", "", "*"}), kivtest::readFile(marker));
   // Null arguments are passed as empty ones; a null working folder keeps the caller's.
   EXPECT_EQ(0, runTask(helper, nullptr, {marker}));
-  EXPECT_EQ("argc=6\ncwd=" + fs::current_path().string() + "\narg=" + marker +
-                "\narg=\narg=\narg=\narg=\n",
-            kivtest::readFile(marker));
-
+  EXPECT_EQ(started(6, fs::current_path(), {marker, "", "", "", ""}), kivtest::readFile(marker));
   // What the child prints goes to the caller's standard output (here sent to a file).
-  std::string out = (dir.path() / "stdout.txt").string();
+  std::string out = work + "/stdout.txt";
   std::fflush(stdout);
   int saved = dup(1), fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   dup2(fd, 1);
@@ -39,7 +43,7 @@ TEST(RunTask, PassesFiveArgumentsUnsplitAndSharesStandardOutput) {
 
 TEST(RunTask, ReturnsTheExitStatusOr128PlusTheSignalOrMinusOne) {
   kivtest::TempDir dir;
-  std::string helper = KIV_MARKER_HELPER, work = dir.str(), marker = (dir.path() / "m").string();
+  std::string work = dir.str(), marker = work + "/m";
   std::string plain = dir.write("plain", "#!/bin/sh\nexit 0\n").string(); // not executable
   const std::tuple<std::string, std::string, std::string, int> cases[] = {
       {helper, work, "exit:3", 3},
@@ -50,8 +54,7 @@ TEST(RunTask, ReturnsTheExitStatusOr128PlusTheSignalOrMinusOne) {
       {plain, work, "", -1},
       {"echo", work, "", -1}, // no search along PATH
       {"", work, "", -1},
-      // With a missing working folder the program is not run anywhere else.
-      {helper, work + "/no-such-folder", "", -1},
+      {helper, work + "/no-such-folder", "", -1}, // not run in another folder instead
   };
   for (const auto& [exe, folder, action, expected] : cases) {
     SCOPED_TRACE(exe + " in " + folder + " " + action);
@@ -66,12 +69,11 @@ TEST(RunTask, ReturnsTheExitStatusOr128PlusTheSignalOrMinusOne) {
 // never from the child's working folder, which holds programs of the same names.
 TEST(RunTask, RelativePathsStartFromTheCallersFolder) {
   kivtest::TempDir dir;
-  const std::string marker = (dir.path() / "m").string(), work = dir.str() + "/work";
+  const std::string marker = dir.str() + "/m", work = dir.str() + "/work";
   for (const char* folder : {"first", "second", "work"})
     for (const char* name : {"prog", "inner/prog"})
       fs::permissions(dir.write(std::string(folder) + "/" + name,
-                                "#!/bin/sh\nexec \"" KIV_MARKER_HELPER "\" \"$1\" " +
-                                    std::string(folder) + "\n"),
+                                "#!/bin/sh\nexec \"" + helper + "\" \"$1\" " + folder + "\n"),
                       fs::perms::owner_all);
   struct RestoreFolder {
     fs::path saved = fs::current_path();
@@ -83,8 +85,7 @@ TEST(RunTask, RelativePathsStartFromTheCallersFolder) {
       fs::current_path(dir.path() / caller);
       fs::remove(marker);
       EXPECT_EQ(0, runTask(exe, work.c_str(), {marker}));
-      EXPECT_EQ("argc=3\ncwd=" + work + "\narg=" + marker + "\narg=" + caller + "\n",
-                kivtest::readFile(marker));
+      EXPECT_EQ(started(3, work, {marker, caller}), kivtest::readFile(marker));
     }
 }
 
@@ -99,11 +100,11 @@ void reapEveryChild(int) {
 } // namespace
 
 // The status of a program that ran is obtained whatever the caller does with SIGCHLD or with
-// the children it did not start itself, and the program starts with SIGCHLD at its default
-// action. Should the status still be lost, the result says that the program ran: -2, not -1.
+// children it did not start, and the program starts with SIGCHLD at its default action. Should
+// the status still be lost, the result says that the program ran: -2, not -1.
 TEST(RunTask, StatusSurvivesTheCallersChildHandling) {
   kivtest::TempDir dir;
-  const std::string helper = KIV_MARKER_HELPER, marker = (dir.path() / "m").string();
+  const std::string marker = dir.str() + "/m";
   const struct {
     const char* name;
     void (*handler)(int);
@@ -113,8 +114,6 @@ TEST(RunTask, StatusSurvivesTheCallersChildHandling) {
               {"no zombies kept", SIG_DFL, SA_NOCLDWAIT, false},
               {"a handler reaping every child", reapEveryChild, SA_RESTART, false},
               {"a thread collecting any child", SIG_DFL, 0, true}};
-  const std::pair<const char*, int> runs[] = {
-      {"exit:3", 3}, {"signal:15", 128 + SIGTERM}, {"sigchld", 0}};
   for (const auto& row : rows) {
     struct sigaction wanted {
     }, previous{};
@@ -128,6 +127,8 @@ TEST(RunTask, StatusSurvivesTheCallersChildHandling) {
         std::this_thread::sleep_for(std::chrono::microseconds(100));
       }
     });
+    const std::pair<const char*, int> runs[] = {
+        {"exit:3", 3}, {"signal:15", 128 + SIGTERM}, {"sigchld", 0}};
     for (const auto& [action, expected] : runs) {
       SCOPED_TRACE(std::string(row.name) + " " + action);
       fs::remove(marker);
@@ -140,8 +141,8 @@ TEST(RunTask, StatusSurvivesTheCallersChildHandling) {
   }
   EXPECT_EQ(0, reaped.load()) << "the handler saw a child of RunTaskCommand";
 
-  // The process that waits on the call's behalf (the one child of this process) is killed
-  // while the program runs.
+  // The process waiting on the call's behalf (this process's one child) is killed while the
+  // program runs; the program runs long enough for that on a busy machine.
   std::thread killer([&] {
     for (int i = 0; i < 500 && !fs::exists(marker); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -155,6 +156,7 @@ TEST(RunTask, StatusSurvivesTheCallersChildHandling) {
     }
   });
   fs::remove(marker);
-  EXPECT_EQ(-2, runTask("/bin/sh", dir.str().c_str(), {"-c", "touch \"$0\"; sleep 1", marker}));
+  EXPECT_EQ(-2, runTask("/bin/sh", dir.str().c_str(),
+                        {"-c", "touch \"$0\"; exec sleep 5 >/dev/null 2>&1", marker}));
   killer.join();
 }

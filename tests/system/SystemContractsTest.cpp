@@ -9,14 +9,9 @@
 #include <KivMisc_Frameworks.h>
 #include <WinFSRef.h>
 
-#include <filesystem>
-#include <string>
-#include <vector>
-
 using namespace kivtest::rows;
 using kivtest::RoomRow;
 using kivtest::ScopedEnv;
-
 namespace fs = std::filesystem;
 
 TEST(ExactRoom, SystemFacts) {
@@ -31,75 +26,65 @@ TEST(ExactRoom, SystemFacts) {
                   nullptr);
     return ref;
   };
-  FSRef shortVersion = bundle("a", "2.5.1"), v31 = bundle("b", std::string(31, '7')),
-        v40 = bundle("c", std::string(40, '8')), han = bundle("d", "1.0 \xE7\x89\x88");
+  FSRef refs[] = {bundle("a", "2.5.1"), bundle("b", std::string(31, '7')),
+                  bundle("c", std::string(40, '8')), bundle("d", "1.0 \xE7\x89\x88")};
+  auto version = [&](const char* name, int i, const std::string& expected) {
+    return RoomRow{name,
+                   {p(32)},
+                   [&, i](auto d) { FSGetBundleVersion(&refs[i], pas(d[0])); },
+                   {pascal(expected)}};
+  };
   // Outside a bundle, the program's own folder stands for its bundle.
   const fs::path bundlePath = fs::read_symlink("/proc/self/exe").parent_path();
   const std::string parent = bundlePath.parent_path().string();
-  // A long locale name: its identifier must be cut or refused within 32 bytes.
-  const std::string longLocale = std::string(40, 'x') + "_YY.UTF-8";
-
+  auto parentIn = [&](const char* name, size_t room, const std::string& expected) {
+    return RoomRow{name,
+                   {c(room)},
+                   [&, room](auto d) { GetThisAppBundleParentPathN(d[0], room); },
+                   {cString(expected)}};
+  };
+  // Locales whose identifier or dates are long: cut or refused within the room.
+  auto in = [](const std::string& locale, std::function<void(char*)> call) {
+    return [locale, call](char* const* d) {
+      ScopedEnv env("LC_ALL", locale);
+      call(d[0]);
+    };
+  };
+  auto unsignedRecord = [](const char* name, void (*call)(unsigned*)) {
+    return RoomRow{name, {record(sizeof(unsigned))}, [call](auto d) {
+                     call(reinterpret_cast<unsigned*>(d[0]));
+                   }};
+  };
   const std::vector<RoomRow> rows = {
       {"GetCocoaSystemVersion", {c(32)}, [](auto d) { GetCocoaSystemVersion(d[0]); }},
       {"GetSystemInfo C string", {c(64)}, [](auto d) { GetSystemInfo(d[0]); }},
       {"GetSystemInfo Pascal", {p(256)}, [](auto d) { GetSystemInfo(pas(d[0])); }},
-      {"FSGetBundleVersion",
-       {p(32)},
-       [&](auto d) { FSGetBundleVersion(&shortVersion, pas(d[0])); },
-       {pascal("2.5.1")}},
-      {"FSGetBundleVersion 31",
-       {p(32)},
-       [&](auto d) { FSGetBundleVersion(&v31, pas(d[0])); },
-       {pascal(std::string(31, '7'))}},
-      {"FSGetBundleVersion 40 cut",
-       {p(32)},
-       [&](auto d) { FSGetBundleVersion(&v40, pas(d[0])); },
-       {pascal(std::string(31, '8'))}},
-      {"FSGetBundleVersion outside Mac Roman",
-       {p(32)},
-       [&](auto d) { FSGetBundleVersion(&han, pas(d[0])); },
-       {pascal("")}},
+      version("FSGetBundleVersion", 0, "2.5.1"),
+      version("FSGetBundleVersion 31", 1, std::string(31, '7')),
+      version("FSGetBundleVersion 40 cut", 2, std::string(31, '8')),
+      version("FSGetBundleVersion outside Mac Roman", 3, ""),
       {"GetLocaleIdentifier", {p(32)}, [](auto d) { GetLocaleIdentifier(pas(d[0])); }},
       {"GetLocaleIdentifier long name",
        {p(32)},
-       [&](auto d) {
-         ScopedEnv env("LC_ALL", longLocale);
-         GetLocaleIdentifier(pas(d[0]));
-       }},
+       in(std::string(40, 'x') + "_YY.UTF-8", [](char* d) { GetLocaleIdentifier(pas(d)); })},
       {"GetThisAppBundleParentPathN",
        {c(bundlePath.string().size() + 1)},
        [](auto d) { GetThisAppBundleParentPathN(d[0]); },
        {cString(parent)}},
-      {"GetThisAppBundleParentPathN sized fits",
-       {c(parent.size() + 1)},
-       [&](auto d) { GetThisAppBundleParentPathN(d[0], parent.size() + 1); },
-       {cString(parent)}},
-      {"GetThisAppBundleParentPathN sized one short",
-       {c(parent.size())},
-       [&](auto d) { GetThisAppBundleParentPathN(d[0], parent.size()); },
-       {cString("")}},
+      parentIn("GetThisAppBundleParentPathN sized fits", parent.size() + 1, parent),
+      parentIn("GetThisAppBundleParentPathN sized one short", parent.size(), ""),
       {"DateToCStringN full", {c(104)}, [](auto d) { DateToCStringN(1700000000, 1, d[0]); }},
       {"DateToCStringN long, non-Latin",
        {c(104)},
-       [](auto d) {
-         ScopedEnv env("LC_ALL", std::string("my_MM.UTF-8"));
-         DateToCStringN(1700000000, 1, d[0]);
-       }},
+       in("my_MM.UTF-8", [](char* d) { DateToCStringN(1700000000, 1, d); })},
       {"DateToCStringN short", {c(104)}, [](auto d) { DateToCStringN(-1, 0, d[0]); }},
       {"TimeToCStringN", {c(104)}, [](auto d) { TimeToCStringN(1700000000, d[0], true); }},
       {"DateToStringN",
        {p(104)},
-       [](auto d) {
-         ScopedEnv env("LC_ALL", std::string("my_MM.UTF-8"));
-         DateToStringN(1700000000, 2, pas(d[0]));
-       }},
+       in("my_MM.UTF-8", [](char* d) { DateToStringN(1700000000, 2, pas(d)); })},
       {"TimeToStringN", {p(104)}, [](auto d) { TimeToStringN(1700000000, pas(d[0]), false); }},
-      {"GetDateTimeN",
-       {record(sizeof(unsigned))},
-       [](auto d) { GetDateTimeN(reinterpret_cast<unsigned*>(d[0])); }},
-      {"GetCarbonDateTime",
-       {record(sizeof(unsigned))},
-       [](auto d) { GetCarbonDateTime(reinterpret_cast<unsigned*>(d[0])); }},
+      unsignedRecord("GetDateTimeN", GetDateTimeN),
+      unsignedRecord("GetCarbonDateTime", GetCarbonDateTime),
       {"OldDateTimeToBSDTime",
        {record(sizeof(long))},
        [](auto d) { OldDateTimeToBSDTime(3000000000u, reinterpret_cast<long*>(d[0])); }},
@@ -113,18 +98,15 @@ TEST(ExactRoom, SystemFacts) {
          CFRelease(url);
        },
        {pascal(std::string(31, '8'))}},
-      {"SetPrefsData touches nothing",
-       {record(0)},
-       [](auto d) { SetPrefsData(nullptr, d[0], 1, 2); }},
-      {"KIVGlobalPref::Write with the base swap",
+      // The preferences storage keeps nothing: the record's buffers are left alone.
+      {"SetPrefsData", {record(0)}, [](auto d) { SetPrefsData(nullptr, d[0], 1, 2); }},
+      {"KIVGlobalPref::Write",
        {record(0)},
        [](auto d) { KIVGlobalPref(1, nullptr, 2).Write(d[0]); }},
-      {"GetPrefsData touches nothing",
+      {"GetPrefsData",
        {record(0)},
        [](auto d) { GetPrefsData(pas(const_cast<char*>("\4name")), d[0], 1, 2); }},
-      {"KIVGlobalPref::Read with the base defaults",
-       {record(0)},
-       [](auto d) { KIVGlobalPref(1, nullptr, 2).Read(d[0]); }},
+      {"KIVGlobalPref::Read", {record(0)}, [](auto d) { KIVGlobalPref(1, nullptr, 2).Read(d[0]); }},
   };
   kivtest::checkRows(rows);
 }
@@ -132,46 +114,37 @@ TEST(ExactRoom, SystemFacts) {
 TEST(ExactRoom, WebAnswers) {
   const std::string body = "0123456789\xC3\xA9";
   systemtest::WebTestServer server({systemtest::httpResponse(200, body)});
-  NSString url(server.url("/a").c_str());
-  const std::string base = server.url("/q"),
-                    closed = "http://127.0.0.1:" +
-                             std::to_string(systemtest::WebTestServer::closedPort()) + "/";
-  NSString unreachable(closed.c_str());
+  NSString url(server.url("/a").c_str()),
+      unreachable(("http://127.0.0.1:" + std::to_string(systemtest::closedPort()) + "/").c_str());
+  const std::string base = server.url("/q");
   const short whole = static_cast<short>(body.size() + 1);
   char form[] = "a=1";
-  const std::vector<RoomRow> rows = {
-      {"LoadURLIntoString whole",
-       {c(whole)},
-       [&](auto d) { LoadURLIntoString(&url, d[0], whole, 0); },
-       {cString(body)}},
-      {"LoadURLIntoString cut in character",
-       {c(whole - 1)},
-       [&](auto d) { LoadURLIntoString(&url, d[0], whole - 1, 0); },
-       {cString(body.substr(0, body.size() - 1))}},
-      {"LoadURLIntoString capacity 1",
-       {c(1)},
-       [&](auto d) { LoadURLIntoString(&url, d[0], 1, 0); },
-       {cString("")}},
-      {"LoadURLIntoString unreachable",
-       {c(4)},
-       [&](auto d) { LoadURLIntoString(&unreachable, d[0], 4, 1); },
-       {kivtest::kUntouched}},
-      {"LoadURLIntoString query",
-       {c(whole)},
-       [&](auto d) { LoadURLIntoString(base.c_str(), "x=1 2", d[0], whole, 0); },
-       {cString(body)}},
-      {"LoadURLIntoString query cut",
-       {c(5)},
-       [&](auto d) { LoadURLIntoString(base.c_str(), "x", d[0], 5, 0); },
-       {cString("0123")}},
-      {"LoadPostURLIntoString whole",
-       {c(whole)},
-       [&](auto d) { LoadPostURLIntoString(&url, form, d[0], whole, 0); },
-       {cString(body)}},
-      {"LoadPostURLIntoString cut",
-       {c(2)},
-       [&](auto d) { LoadPostURLIntoString(&url, form, d[0], 2, 0); },
-       {cString("0")}},
+  auto get = [&](const char* name, NSString* u, short room, const std::string& expected,
+                 int timeout = 0) {
+    return RoomRow{
+        name, {c(room)}, [=](auto d) { LoadURLIntoString(u, d[0], room, timeout); }, {expected}};
   };
-  kivtest::checkRows(rows);
+  auto query = [&](const char* name, const char* q, short room, const std::string& expected) {
+    return RoomRow{name,
+                   {c(room)},
+                   [=](auto d) { LoadURLIntoString(base.c_str(), q, d[0], room, 0); },
+                   {cString(expected)}};
+  };
+  auto post = [&](const char* name, short room, const std::string& expected) {
+    return RoomRow{name,
+                   {c(room)},
+                   [&, room](auto d) { LoadPostURLIntoString(&url, form, d[0], room, 0); },
+                   {cString(expected)}};
+  };
+  kivtest::checkRows({
+      get("LoadURLIntoString whole", &url, whole, cString(body)),
+      get("LoadURLIntoString cut in character", &url, whole - 1,
+          cString(body.substr(0, body.size() - 1))),
+      get("LoadURLIntoString capacity 1", &url, 1, cString("")),
+      get("LoadURLIntoString unreachable", &unreachable, 4, kivtest::kUntouched, 1),
+      query("LoadURLIntoString query", "x=1 2", whole, body),
+      query("LoadURLIntoString query cut", "x", 5, "0123"),
+      post("LoadPostURLIntoString whole", whole, body),
+      post("LoadPostURLIntoString cut", 2, "0"),
+  });
 }

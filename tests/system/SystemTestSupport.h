@@ -29,10 +29,10 @@ inline int runTask(std::string exe, const char* work, std::vector<std::string> a
   return RunTaskCommand(exe.data(), work ? folder.data() : nullptr, a[0], a[1], a[2], a[3], a[4]);
 }
 
-// Runs one library call in a fresh probe process (see helpers/SystemProbe.cpp).
+// Runs one library call in a fresh helper process (see helpers/SystemHelper.cpp).
 inline void probe(const std::string& action, const std::string& argument,
                   const kivtest::TempDir& dir) {
-  EXPECT_EQ(0, runTask(KIV_SYSTEM_PROBE, dir.str().c_str(), {action, argument}));
+  EXPECT_EQ(0, runTask(KIV_SYSTEM_HELPER, dir.str().c_str(), {"--probe", action, argument}));
 }
 
 } // namespace systemtest

@@ -1,9 +1,7 @@
-// A real HTTP server on 127.0.0.1 for the web-request tests. A thread of its own accepts
-// connections on an ephemeral port, records each request's raw bytes (the head and the body its
-// Content-Length announces) and answers with the next scripted response, the last one repeating.
-// A silent server records requests and holds the connections open unanswered. A response may
-// hold pauses (kPause bytes, not sent): the server waits there before sending the rest. The
-// destructor stops the thread.
+// A real HTTP server on 127.0.0.1: a thread accepts connections, records each request (head and
+// the body its Content-Length announces) and answers with the next scripted response, the last
+// one repeating. A silent server holds connections open unanswered; kPause bytes in a response
+// are not sent but make the server wait `pause` there.
 #pragma once
 
 #include <arpa/inet.h>
@@ -22,7 +20,6 @@
 
 namespace systemtest {
 
-// A whole response with a Content-Length and "Connection: close".
 inline std::string httpResponse(int status, const std::string& body,
                                 const std::string& extraHeaders = "") {
   return "HTTP/1.1 " + std::to_string(status) +
@@ -43,6 +40,13 @@ inline int loopbackSocket(int& port, bool listening) {
   return s;
 }
 
+// A port on 127.0.0.1 on which nothing listens (bound once, then released).
+inline int closedPort() {
+  int port = 0;
+  close(loopbackSocket(port, false));
+  return port;
+}
+
 class WebTestServer {
 public:
   static constexpr char kPause = '\x01';
@@ -56,7 +60,6 @@ public:
     thread_.join();
     close(listener_);
   }
-
   std::string url(const std::string& pathAndQuery) const {
     return "http://127.0.0.1:" + std::to_string(port_) + pathAndQuery;
   }
@@ -64,22 +67,16 @@ public:
     std::lock_guard<std::mutex> lock(mutex_);
     return requests_;
   }
-  // A port on 127.0.0.1 on which nothing listens (bound once, then released).
-  static int closedPort() {
-    int port = 0;
-    close(loopbackSocket(port, false));
-    return port;
-  }
 
 private:
-  static void receiveTimeout(int s, long microseconds) {
-    timeval tv{microseconds / 1000000, microseconds % 1000000};
+  static void receiveTimeout(int s, long us) {
+    timeval tv{us / 1000000, us % 1000000};
     setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
   }
 
   void run() {
-    std::vector<int> held;            // a silent server's connections, closed when it stops
-    receiveTimeout(listener_, 50000); // so that accept returns now and then to look at stop_
+    std::vector<int> held;
+    receiveTimeout(listener_, 50000); // accept returns now and then to look at stop_
     for (size_t served = 0; !stop_;) {
       int c = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
       if (c < 0) continue;
@@ -90,24 +87,16 @@ private:
       }
       const std::string& answer = responses_[std::min(served++, responses_.size() - 1)];
       for (size_t at = 0, end; at < answer.size() && !stop_; at = end) {
-        if (answer[at] == kPause) {
+        end = answer[at] == kPause ? at + 1 : std::min(answer.find(kPause, at), answer.size());
+        if (answer[at] == kPause)
           std::this_thread::sleep_for(pause_);
-          end = at + 1;
-          continue;
-        }
-        end = std::min(answer.find(kPause, at), answer.size());
-        if (!sendAll(c, answer.substr(at, end - at))) break;
+        else if (send(c, answer.data() + at, end - at, MSG_NOSIGNAL) != ssize_t(end - at))
+          break;
       }
       close(c);
     }
     for (int c : held)
       close(c);
-  }
-
-  static bool sendAll(int c, const std::string& bytes) {
-    for (ssize_t sent = 0, n = 0; sent < ssize_t(bytes.size()); sent += n)
-      if ((n = send(c, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL)) < 0) return false;
-    return true;
   }
 
   // Records the head and the body its Content-Length announces, or what came before the client

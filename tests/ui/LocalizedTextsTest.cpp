@@ -1,5 +1,5 @@
-// The localized strings table, fixed texts and Mac Roman conversion, against the catalogs
-// compiled into the bundle this test program runs in.
+// The localized strings table against the catalogs compiled into this program's bundle, the
+// application's and catalogs made here. Texts in exactly their room are the exact-room rows.
 #include "KivMisc_Frameworks.h"
 #include "TestSupport.h"
 #include "platform/bundle/Bundle.h"
@@ -8,12 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <optional>
-#include <string>
 #include <sys/stat.h>
-#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -55,10 +50,10 @@ TEST(LocalizedStrings, LanguageChainWithFallbacks) {
       {"de", "C.UTF-8", unset, unset, nullptr, ""},
   };
   auto orUnset = [](const char* v) { return v ? std::optional<std::string>(v) : std::nullopt; };
+  auto shown = [](const char* v) { return std::string(v ? v : "-") + " "; };
   for (const auto& row : rows) {
-    SCOPED_TRACE(std::string("LANGUAGE=") + (row.language ? row.language : "-") + " LC_ALL=" +
-                 (row.all ? row.all : "-") + " LC_MESSAGES=" + (row.messages ? row.messages : "-") +
-                 " LANG=" + (row.lang ? row.lang : "-") + " key=" + (row.key ? row.key : "null"));
+    SCOPED_TRACE(shown(row.language) + shown(row.all) + shown(row.messages) + shown(row.lang) +
+                 shown(row.key));
     ScopedEnv language("LANGUAGE", orUnset(row.language)), all("LC_ALL", orUnset(row.all)),
         messages("LC_MESSAGES", orUnset(row.messages)), lang("LANG", orUnset(row.lang));
     EXPECT_EQ(localizedString(row.key), row.expected);
@@ -148,67 +143,13 @@ TEST(LocalizedStrings, CatalogsAsTheyMayBeFoundOnDisk) {
   EXPECT_EQ(localizedString("CARBON_STR_1_1"), "CARBON_STR_1_1");
 }
 
-TEST(LocalizedTexts, MacRomanWithin255Bytes) {
+// Alert texts are checked on real alerts, and filled templates on any text by a fuzz target.
+// Arguments that are not UTF-8 are read as Mac Roman rather than lost; without a template the
+// key shows the arguments that are not empty.
+TEST(AlertMessage, ArgumentsOutsideUtf8AndWithoutATemplate) {
   ScopedEnv all("LC_ALL", "C.UTF-8");
-  ScopedEnv language("LANGUAGE", "en");
-  const struct {
-    short first, second;
-    std::string expected;
-  } rows[] = {{128, 2, "Caf\x8E"},
-              {128, 3, "CARBON_STR_128_3"},
-              {-3, -4, "Negative key"},
-              {128, 4, ""} /* no Mac Roman form */,
-              {128, 5, std::string(254, 'a')},
-              {128, 6, ""} /* one byte too long */};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(std::to_string(row.first) + "_" + std::to_string(row.second));
-    std::vector<char> buffer(300, '#'); // nothing past 255 bytes is written
-    GetCocoaCString(buffer.data(), row.first, row.second, 99);
-    EXPECT_EQ(buffer.data(), row.expected);
-    EXPECT_EQ(std::string(buffer.begin() + 255, buffer.end()), std::string(45, '#'));
-  }
-  GetCocoaCString(nullptr, 128, 1, 0);
-
-  unsigned char p[256];
-  GetCocoaString(p, 128, 5);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(p + 1), p[0]), std::string(254, 'a'));
-  GetCocoaString(p, 128, 6);
-  EXPECT_EQ(p[0], 0);
-  ScopedEnv german("LANGUAGE", "de");
-  GetCocoaString(p, 128, 2);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(p + 1), p[0]), "Gr\x9A\xA7"
-                                                               "e");
-}
-
-TEST(LocalizedTexts, RomanToUtf8) {
-  char out[16];
-  char mixed[] = "\x8Ax\xA5";
-  CocoaRomanToUTF(mixed, out);
-  EXPECT_STREQ(out, "\xC3\xA4x\xE2\x80\xA2");
-  CocoaRomanToUTF(nullptr, out);
-  EXPECT_STREQ(out, "");
-  // Three-byte characters fill exactly the 3 * n + 1 bytes the caller provides.
-  std::string euros(50, '\xDB'), expected;
-  std::vector<char> exact(euros.size() * 3 + 1);
-  CocoaRomanToUTF(euros.data(), exact.data());
-  for (size_t i = 0; i < euros.size(); ++i)
-    expected += "\xE2\x82\xAC";
-  EXPECT_EQ(std::string(exact.data()), expected);
-}
-
-// Alert texts with their arguments are checked on real alerts; these are the edge cases.
-TEST(AlertMessage, ArgumentsAndConversions) {
-  ScopedEnv all("LC_ALL", "C.UTF-8");
-  // Only %s and %% are conversions; an argument's own percent signs are not read again, and a
-  // placeholder past the arguments stays as written.
-  const char* percent[4] = {"100%s%d", nullptr, "x", nullptr};
-  EXPECT_EQ(kiv::ui::fillAlertMessage("%s|%d|%5s|%%|%s|%s|%s|%s|%", percent, 4),
-            "100%s%d|%d|%5s|%||x||%s|%");
-  // Bytes that are not UTF-8 are read as Mac Roman rather than lost.
-  const char* latin[1] = {"\xE9t\xE9"};
-  EXPECT_EQ(kiv::ui::fillAlertMessage("%s", latin, 1), "\xC3\x88t\xC3\x88");
-  // Without a template the key shows the arguments that are not empty.
-  const char* some[4] = {nullptr, "a%s", "", "\xE9"};
-  EXPECT_EQ(kiv::ui::messageWithoutTemplate("K", some, 4), "K (a%s, \xC3\x88)");
-  EXPECT_EQ(kiv::ui::messageWithoutTemplate("K", percent + 1, 1), "K");
+  const char* some[4] = {nullptr, "a%s", "", "\xE9t\xE9"};
+  EXPECT_EQ(kiv::ui::fillAlertMessage("%s|%s", some + 2, 2), "|\xC3\x88t\xC3\x88");
+  EXPECT_EQ(kiv::ui::messageWithoutTemplate("K", some, 4), "K (a%s, \xC3\x88t\xC3\x88)");
+  EXPECT_EQ(kiv::ui::messageWithoutTemplate("K", some, 1), "K");
 }

@@ -1,143 +1,93 @@
 // Every user-interaction function that writes into a caller's buffer, in exactly the room it
-// promises: the localized texts, and the file choosers answered by a timer as a user would.
+// promises: the localized texts, and the file choosers answered as a user would.
 #include "ExactRoom.h"
+#include "FileDialogs.h"
 #include "TestSupport.h"
 #include "platform/frame/GuiApplication.h"
 
 #include <KivMisc_Frameworks.h>
 
-#include <QApplication>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QTimer>
-
-#include <string>
-#include <vector>
-
 using namespace kivtest::rows;
 using kivtest::RoomRow;
 using kivtest::ScopedEnv;
-
-namespace {
-
-// Runs `call` while a timer picks `path` in the modal file dialog once it lists the path's
-// folder; a dialog still open after five seconds is cancelled.
-short choosing(const std::string& path, const std::function<short()>& call) {
-  QTimer timer;
-  QObject::connect(&timer, &QTimer::timeout, [&] {
-    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    if (!dialog) return;
-    if (!dialog->property("kivCancel").toBool()) {
-      dialog->setProperty("kivCancel", true);
-      QTimer::singleShot(5000, dialog, &QFileDialog::reject);
-    }
-    const QString wanted = QString::fromStdString(path);
-    dialog->setDirectory(QFileInfo(wanted).absolutePath());
-    if (auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit"))
-      edit->setText(QFileInfo(wanted).fileName());
-    if (dialog->selectedFiles() == QStringList{wanted}) static_cast<QDialog*>(dialog)->accept();
-  });
-  timer.start(20);
-  return call();
-}
-
-} // namespace
+using namespace uitest;
 
 TEST(ExactRoom, LocalizedTexts) {
-  ScopedEnv all("LC_ALL", std::string("C.UTF-8"));
-  ScopedEnv language("LANGUAGE", std::string("en"));
-  const std::string roman255 = std::string(255, '\xDB'); // the euro sign: three UTF-8 bytes
-  const std::vector<RoomRow> rows = {
-      {"GetCocoaCString 254",
-       {c(255)},
-       [](auto d) { GetCocoaCString(d[0], 128, 5, 0); },
-       {cString(std::string(254, 'a'))}},
-      {"GetCocoaCString 255",
-       {c(255)},
-       [](auto d) { GetCocoaCString(d[0], 128, 6, 0); },
-       {cString("")}},
-      {"GetCocoaCString outside Mac Roman",
-       {c(255)},
-       [](auto d) { GetCocoaCString(d[0], 128, 4, 0); },
-       {cString("")}},
-      {"GetCocoaCString missing key",
-       {c(255)},
-       [](auto d) { GetCocoaCString(d[0], -32768, -32768, 0); },
-       {cString("CARBON_STR_-32768_-32768")}},
-      {"GetCocoaString 254",
-       {p(256)},
-       [](auto d) { GetCocoaString(reinterpret_cast<unsigned char*>(d[0]), 128, 5); },
-       {pascal(std::string(254, 'a'))}},
-      {"GetCocoaString accented",
-       {p(256)},
-       [](auto d) { GetCocoaString(reinterpret_cast<unsigned char*>(d[0]), 128, 2); },
-       {pascal("Caf\x8E")}},
-      {"CocoaRomanToUTF",
-       {c(13)},
-       [](auto d) { CocoaRomanToUTF(const_cast<char*>("Caf\x8E"), d[0]); },
-       {cString("Caf\xC3\xA9")}},
-      {"CocoaRomanToUTF 255 three-byte characters",
-       {c(766)},
-       [&](auto d) { CocoaRomanToUTF(const_cast<char*>(roman255.c_str()), d[0]); }},
-      {"CocoaRomanToUTF empty",
-       {c(1)},
-       [](auto d) { CocoaRomanToUTF(const_cast<char*>(""), d[0]); },
-       {cString("")}},
+  ScopedEnv all("LC_ALL", std::string("C.UTF-8")), language("LANGUAGE", std::string("en"));
+  auto cText = [](const char* name, short first, short second, const std::string& expected) {
+    return RoomRow{name,
+                   {c(255)},
+                   [=](auto d) { GetCocoaCString(d[0], first, second, 0); },
+                   {cString(expected)}};
+  };
+  auto pText = [](const char* name, const char* lang, short second, const std::string& expected) {
+    return RoomRow{name,
+                   {p(256)},
+                   [=](auto d) {
+                     ScopedEnv language("LANGUAGE", std::string(lang));
+                     GetCocoaString(pas(d[0]), 128, second);
+                   },
+                   {pascal(expected)}};
+  };
+  auto roman = [](const char* name, const std::string& text, size_t room, const char* expected) {
+    return RoomRow{name,
+                   {c(room)},
+                   [=](auto d) { CocoaRomanToUTF(const_cast<char*>(text.c_str()), d[0]); },
+                   expected ? std::vector{cString(expected)} : std::vector<std::string>{}};
+  };
+  kivtest::checkRows({
+      cText("GetCocoaCString 254", 128, 5, std::string(254, 'a')),
+      cText("GetCocoaCString 255, one too long", 128, 6, ""),
+      cText("GetCocoaCString outside Mac Roman", 128, 4, ""),
+      cText("GetCocoaCString missing key", -32768, -32768, "CARBON_STR_-32768_-32768"),
+      cText("GetCocoaCString negative key", -3, -4, "Negative key"),
+      pText("GetCocoaString 254", "en", 5, std::string(254, 'a')),
+      pText("GetCocoaString 255, one too long", "en", 6, ""),
+      pText("GetCocoaString accented", "en", 2, "Caf\x8E"),
+      pText("GetCocoaString German", "de", 2,
+            "Gr\x9A\xA7"
+            "e"),
+      roman("CocoaRomanToUTF", "Caf\x8E", 13, "Caf\xC3\xA9"),
+      roman("CocoaRomanToUTF mixed", "\x8Ax\xA5", 7, "\xC3\xA4x\xE2\x80\xA2"),
+      roman("CocoaRomanToUTF 255 three-byte characters", std::string(255, '\xDB'), 766, nullptr),
+      roman("CocoaRomanToUTF empty", "", 1, ""),
       {"CocoaRomanToUTF null",
        {c(1)},
        [](auto d) { CocoaRomanToUTF(nullptr, d[0]); },
        {cString("")}},
-  };
-  kivtest::checkRows(rows);
+  });
+  GetCocoaCString(nullptr, 128, 1, 0);
 }
 
 TEST(ExactRoom, FileChoosers) {
   ASSERT_TRUE(kiv::platform::ensureGuiApplication());
   kivtest::TempDir t;
   const std::string file = t.write("caf\xC3\xA9.xml", "<a/>").string();
-  const std::string folder = t.str(), location = (t.path() / "new.xml").string();
-  const int fileRoom = static_cast<int>(file.size() + 1);
-  const int folderRoom = static_cast<int>(folder.size() + 1);
-  const int locationRoom = static_cast<int>(location.size() + 1);
+  const std::string folder = t.str(), location = t.str() + "/new.xml";
   char type[] = "xml", name[] = "new.xml";
-  const std::vector<RoomRow> rows = {
-      {"doChooseFile",
-       {c(4096)},
-       [&](auto d) { choosing(file, [&] { return doChooseFile(type, d[0]); }); },
-       {cString(file)}},
-      {"doChooseFile sized fits",
-       {c(fileRoom)},
-       [&](auto d) { choosing(file, [&] { return doChooseFile(type, d[0], fileRoom); }); },
-       {cString(file)}},
-      {"doChooseFile sized one short",
-       {c(fileRoom - 1)},
-       [&](auto d) { choosing(file, [&] { return doChooseFile(type, d[0], fileRoom - 1); }); },
-       {kivtest::kUntouched}},
-      {"doChooseFolder",
-       {c(4096)},
-       [&](auto d) { choosing(folder, [&] { return doChooseFolder(d[0]); }); },
-       {cString(folder)}},
-      {"doChooseFolder sized fits",
-       {c(folderRoom)},
-       [&](auto d) { choosing(folder, [&] { return doChooseFolder(d[0], folderRoom); }); },
-       {cString(folder)}},
-      {"doChooseFileLocation",
-       {c(4096)},
-       [&](auto d) { choosing(location, [&] { return doChooseFileLocation(name, d[0]); }); },
-       {cString(location)}},
-      {"doChooseFileLocation sized fits",
-       {c(locationRoom)},
-       [&](auto d) {
-         choosing(location, [&] { return doChooseFileLocation(name, d[0], locationRoom); });
-       },
-       {cString(location)}},
-      {"doChooseFileLocation sized one short",
-       {c(locationRoom - 1)},
-       [&](auto d) {
-         choosing(location, [&] { return doChooseFileLocation(name, d[0], locationRoom - 1); });
-       },
-       {kivtest::kUntouched}},
+  // Each chooser without a room (4096 bytes), with exactly the path and its terminator, and
+  // with one byte less.
+  auto rows = [&](const char* chooser, const std::string& path, auto call) {
+    const int room = static_cast<int>(path.size() + 1);
+    const std::tuple<const char*, int, bool> sizes[] = {
+        {"", -1, true}, {" sized fits", room, true}, {" sized one short", room - 1, false}};
+    std::vector<RoomRow> made;
+    for (const auto& [suffix, size, fits] : sizes) {
+      const int n = size; // a copy the lambda can hold
+      made.push_back({chooser + std::string(suffix),
+                      {c(n < 0 ? 4096 : n)},
+                      [=](auto d) { withDialog(choose(path), [&] { return call(d[0], n); }); },
+                      {fits ? cString(path) : kivtest::kUntouched}});
+    }
+    return made;
   };
-  kivtest::checkRows(rows);
+  kivtest::checkRows(rows("doChooseFile", file, [&](char* d, int n) {
+    return n < 0 ? doChooseFile(type, d) : doChooseFile(type, d, n);
+  }));
+  kivtest::checkRows(rows("doChooseFolder", folder, [](char* d, int n) {
+    return n < 0 ? doChooseFolder(d) : doChooseFolder(d, n);
+  }));
+  kivtest::checkRows(rows("doChooseFileLocation", location, [&](char* d, int n) {
+    return n < 0 ? doChooseFileLocation(name, d) : doChooseFileLocation(name, d, n);
+  }));
 }

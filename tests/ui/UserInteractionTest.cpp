@@ -14,10 +14,7 @@
 #include <QMimeData>
 #include <QTest>
 #include <QTimer>
-#include <cstdlib>
-#include <functional>
 #include <thread>
-#include <tuple>
 #include <unistd.h>
 
 using kivtest::ScopedEnv;
@@ -28,10 +25,7 @@ namespace {
 
 class UserInteraction : public ::testing::Test {
 protected:
-  static void SetUpTestSuite() {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    ASSERT_TRUE(kiv::platform::ensureGuiApplication());
-  }
+  static void SetUpTestSuite() { ASSERT_TRUE(kiv::platform::ensureGuiApplication()); }
   ScopedEnv all_{"LC_ALL", "C.UTF-8"};
 };
 

@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <libxml/parser.h>
 
-#include <memory>
 #include <string>
 
 #include "../log/StderrCapture.h"
@@ -13,26 +12,7 @@ using namespace xmltest;
 
 namespace {
 
-class XmlWriteLimits : public ::testing::Test {
-protected:
-  kivtest::TempDir dir;
-  std::string file = (dir.path() / "doc.xml").string();
-  KivXML xml; // destroyed first, so that it completes its file before the folder goes
-
-  // Completes the document, checks that no refused item reached it, and opens it for reading.
-  void reopen() {
-    xml.CloseDoc();
-    EXPECT_EQ(kivtest::readFile(file).find("refused"), std::string::npos);
-    ASSERT_EQ(xml.OpenDoc(file.c_str()), 0);
-  }
-
-  // The text of the first element of that name, read into a buffer of `room` bytes.
-  std::string read(const char* name, size_t room) {
-    std::unique_ptr<char[]> buf(new char[room]);
-    EXPECT_EQ(xml.ReadNodeString(name, buf.get(), room), 0) << name;
-    return buf.get();
-  }
-};
+using XmlWriteLimits = WriterTest;
 
 // Whether a parser that checks namespaces finds no fault in the file.
 bool namespaceWellFormed(const std::string& path) {
@@ -218,7 +198,7 @@ TEST_F(XmlWriteLimits, PrefixesMustBeDeclaredAndDeclarationsReadBack) {
   // The declaration ends with the element that made it.
   EXPECT_EQ(xml.AddNode("p:refused", "outside"), -8);
   ASSERT_NO_FATAL_FAILURE(reopen());
-  EXPECT_TRUE(namespaceWellFormed(file)) << kivtest::readFile(file);
+  EXPECT_TRUE(namespaceWellFormed(file.string())) << kivtest::readFile(file);
   // Prefixed names are read back by their local names.
   EXPECT_EQ(read("key", 16), "inside");
   EXPECT_EQ(read("key2", 16), "deeper");

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstring>
+#include <filesystem>
 #include <initializer_list>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -57,22 +59,41 @@ template <class F> inline std::string text(F read) {
   return std::to_string(e) + ':' + buf;
 }
 
-// Runs a bounded reader with `room` bytes of a guarded buffer and gives the text it left there;
-// the byte after the room must keep its guard value.
-template <class F> inline std::string cut(size_t room, F read) {
-  char buf[512];
-  std::memset(buf, '#', sizeof buf);
-  EXPECT_EQ(0, read(buf, room));
-  EXPECT_EQ('#', buf[room]) << "overrun with room " << room;
-  return std::string(buf, strnlen(buf, room));
-}
-
 // Checks that every call of a braced list (run in order) returned `want`.
 inline void expectAll(OSErr want, std::initializer_list<OSErr> codes) {
   int call = 0;
   for (OSErr code : codes)
     EXPECT_EQ(want, code) << "call " << call++;
 }
+
+// A writer's test: a fresh folder and the document's path in it.
+class WriterTest : public ::testing::Test {
+protected:
+  kivtest::TempDir dir;
+  std::filesystem::path file = dir.path() / "doc.xml";
+  KivXML xml; // destroyed first, so that it completes its file before the folder goes
+
+  // Completes the document and reads file `p`; `created` is the code of its CreateDoc.
+  std::string closed(OSErr created, const std::filesystem::path& p) {
+    EXPECT_EQ(created, 0);
+    return closed(p);
+  }
+  std::string closed(const std::filesystem::path& p) {
+    xml.CloseDoc();
+    return kivtest::readFile(p);
+  }
+  // Completes the document, checks that no refused item reached it, and opens it for reading.
+  void reopen() {
+    EXPECT_EQ(closed(file).find("refused"), std::string::npos);
+    ASSERT_EQ(xml.OpenDoc(file.c_str()), 0);
+  }
+  // The text of the first element of that name, read into a buffer of `room` bytes.
+  std::string read(const char* name, size_t room) {
+    std::unique_ptr<char[]> buf(new char[room]);
+    EXPECT_EQ(xml.ReadNodeString(name, buf.get(), room), 0) << name;
+    return buf.get();
+  }
+};
 
 using u16 = unsigned short;
 using u8 = unsigned char;

@@ -182,8 +182,16 @@ bool isWebUrl(CURLU* url, const std::string& text) {
   if (curl_url_set(url, CURLUPART_URL, text.c_str(), 0) != CURLUE_OK) return false;
   char* scheme = nullptr;
   bool got = curl_url_get(url, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK;
-  CurlOwned<char> owned(scheme);
-  return got && scheme && (std::strcmp(scheme, "http") == 0 || std::strcmp(scheme, "https") == 0);
+  CurlOwned<char> ownedScheme(scheme);
+  if (!got || !scheme || (std::strcmp(scheme, "http") != 0 && std::strcmp(scheme, "https") != 0))
+    return false;
+  // libcurl decodes a percent-escaped host name and would send its bytes as they are (to a
+  // proxy, in the request line): a host that decodes to a blank, a control character or a byte
+  // outside ASCII is not a URL's.
+  char* host = nullptr;
+  got = curl_url_get(url, CURLUPART_HOST, &host, 0) == CURLUE_OK;
+  CurlOwned<char> ownedHost(host);
+  return got && host && isUrlText(host);
 }
 
 // One exchange with the server, redirects not followed: on success the answer's status and,
