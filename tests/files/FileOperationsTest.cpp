@@ -1,5 +1,5 @@
-#include "../log/StderrCapture.h"
 #include "ChildProcess.h"
+#include "ConsoleCapture.h"
 #include "KivMisc.h"
 #include "KivMisc_Frameworks.h"
 #include "TestSupport.h"
@@ -19,8 +19,8 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using kivtest::ConsoleCapture;
 using kivtest::ScopedEnv;
-using kivtest::StderrCapture;
 using kivtest::TempDir;
 using testing::ElementsAre;
 using testing::HasSubstr;
@@ -93,14 +93,14 @@ TEST(FileOperations, StandardFolders) {
 TEST(FileOperations, FailuresWriteTwoConsoleLines) {
   TempDir t;
   std::string missing = t.str() + "/missing", dest = t.write("dest", "existing").string();
-  StderrCapture log;
+  ConsoleCapture log;
   EXPECT_EQ(-1, doMoveObject(missing.c_str(), dest.c_str()));
   EXPECT_THAT(log.entries(), ElementsAre(HasSubstr("move failed: No such file or directory"),
                                          HasSubstr("source = \"" + missing +
                                                    "\"; destination = \"" + dest + "\"")));
   EXPECT_EQ("existing", kivtest::readFile(dest)) << "a missing source leaves the destination";
 
-  StderrCapture removal;
+  ConsoleCapture removal;
   EXPECT_EQ(-1, doRemoveObject(missing.c_str()));
   auto lines = removal.entries();
   ASSERT_EQ(2u, lines.size());

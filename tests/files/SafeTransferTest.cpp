@@ -1,7 +1,7 @@
 // Copy, move and remove judged by identity, replacing through staged replacement, keeping what
 // describes the objects, and never losing data on a failure or a retry.
-#include "../log/StderrCapture.h"
 #include "ChildProcess.h"
+#include "ConsoleCapture.h"
 #include "KivMisc.h"
 #include "KivMisc_Frameworks.h"
 #include "TestSupport.h"
@@ -29,8 +29,8 @@
 
 namespace fs = std::filesystem;
 using kivtest::ChildOptions;
+using kivtest::ConsoleCapture;
 using kivtest::Findings;
-using kivtest::StderrCapture;
 using kivtest::TempDir;
 using testing::HasSubstr;
 
@@ -169,7 +169,7 @@ TEST(SafeTransfer, SameObjectUnderAnySpellingIsLeftAlone) {
       {"file copied onto another link to it", false, d + "/other/f", d + "/other/h"},
       {"file moved onto another link to it", true, d + "/other/h", d + "/other/f"},
   };
-  StderrCapture log;
+  ConsoleCapture log;
   for (const auto& row : rows) {
     EXPECT_EQ(0, transfer(row.move, row.from, row.to)) << row.what;
     EXPECT_EQ(before, describe(t.path(), true)) << row.what;
@@ -192,7 +192,7 @@ TEST(SafeTransfer, RefusedBeforeAnythingChanges) {
       {"link moved onto the folder holding its target", true, d + "/t/toOther", d + "/other"},
   };
   for (const auto& row : rows) {
-    StderrCapture log;
+    ConsoleCapture log;
     EXPECT_EQ(-1, transfer(row.move, row.from, row.to)) << row.what;
     EXPECT_EQ(before, describe(t.path(), true)) << row.what;
     EXPECT_THAT(log.entries(), testing::ElementsAre(HasSubstr("Invalid argument"), testing::_))
@@ -296,7 +296,7 @@ TEST(SafeTransfer, ReplacingIsStaged) {
 
   // A missing source fails with the destination untouched.
   t.write("dst/kept", "kept");
-  StderrCapture log;
+  ConsoleCapture log;
   EXPECT_EQ(-1, doMoveObject((d + "/missing").c_str(), (d + "/dst/kept").c_str()));
   EXPECT_EQ(-1, copyObject(d + "/missing", d + "/dst/kept"));
   EXPECT_EQ("kept", kivtest::readFile(t.path() / "dst/kept"));
@@ -467,7 +467,7 @@ TEST(SafeTransfer, SocketsAndDevicesFailBeforeAnythingChanges) {
       source = describe(d + "/tree", true);
     }
     for (const auto& [move, dest] : rows) {
-      StderrCapture log;
+      ConsoleCapture log;
       EXPECT_EQ(-1, transfer(move, d + "/tree", dest)) << dest;
       EXPECT_THAT(log.entries(),
                   testing::ElementsAre(HasSubstr("Operation not supported"), HasSubstr("tree")))

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "../log/StderrCapture.h"
 #include "ChildProcess.h"
+#include "ConsoleCapture.h"
 #include "KivMisc_Frameworks.h"
 #include "WinFSRef.h"
 #include "XmlSupport.h"
@@ -213,7 +213,7 @@ TEST(SafeSave, FailureAtTheEndIsReportedOnceAndKeepsTheOldFile) {
   ASSERT_EQ(0, xml.CreateDoc(doc.c_str(), "r", false));
   fs::remove(doc);
   fs::create_directories(doc / "inside");
-  kivtest::StderrCapture log;
+  kivtest::ConsoleCapture log;
   xml.CloseDoc();
   EXPECT_THAT(log.entries(), testing::ElementsAre(HasSubstr("(renaming: Is a directory)")));
   EXPECT_TRUE(fs::is_directory(doc / "inside"));

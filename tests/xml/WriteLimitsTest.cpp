@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "../log/StderrCapture.h"
+#include "ConsoleCapture.h"
 #include "XmlSupport.h"
 
 using namespace xmltest;
@@ -212,7 +212,7 @@ TEST_F(XmlWriteLimits, CompressedDocumentsMustInflateWithinTheReadersBound) {
   ASSERT_EQ(xml.CreateDoc(file.c_str(), "r", true), 0);
   for (int i = 0; i < 300; ++i)
     ASSERT_EQ(xml.AddNode("n", std::string(10000, 'z').c_str()), 0) << i;
-  kivtest::StderrCapture log;
+  kivtest::ConsoleCapture log;
   xml.CloseDoc();
   EXPECT_EQ(kivtest::readFile(file), "previous");
   EXPECT_THAT(log.entries(),
