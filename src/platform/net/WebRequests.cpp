@@ -121,20 +121,24 @@ bool isUrlText(const std::string& text) {
   return true;
 }
 
+// Appends c as "%" and two upper-case hexadecimal digits.
+void appendEscaped(std::string& out, unsigned char c) {
+  static const char hex[] = "0123456789ABCDEF";
+  out += '%';
+  out += hex[c >> 4];
+  out += hex[c & 0xF];
+}
+
 // A redirect target as a URL text: servers may send bytes outside printable ASCII (UTF-8 paths,
 // blanks), which are percent-escaped as a browser does, so that only URL text ever reaches the
 // request line.
 std::string escapedTarget(const std::string& location) {
-  static const char hex[] = "0123456789ABCDEF";
   std::string out;
   for (unsigned char c : location) {
-    if (c > 0x20 && c < 0x7F) {
+    if (c > 0x20 && c < 0x7F)
       out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 0xF];
-    }
+    else
+      appendEscaped(out, c);
   }
   return out;
 }
@@ -147,16 +151,12 @@ bool isLegalUrlChar(unsigned char c) {
 
 // Percent-escapes base+query; false when a byte lies outside ASCII.
 bool escapeForUrl(const std::string& text, std::string& out) {
-  static const char hex[] = "0123456789ABCDEF";
   for (unsigned char c : text) {
     if (c >= 0x80) return false;
-    if (isLegalUrlChar(c)) {
+    if (isLegalUrlChar(c))
       out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 0xF];
-    }
+    else
+      appendEscaped(out, c);
   }
   return true;
 }
