@@ -147,10 +147,8 @@ TEST(KIVStr, CopiesReportWhatDoesNotFit) {
   unsigned short text[] = {3, 0xE9, 0xD83D, 0xDE00};
   KIVStr pair(0, kRoman, &fb);
   pair << text;
-  for (long max : {2, 5}) {
-    pair.GetUTF8StringCopy(c, max);
-    EXPECT_STREQ(c, "\xC3\xA9") << max;
-  }
+  pair.GetUTF8StringCopy(c, 5);
+  EXPECT_STREQ(c, "\xC3\xA9");
   pair.GetUTF8StringCopy(c, 6);
   EXPECT_STREQ(c, "\xC3\xA9\xF0\x9F\x98\x80");
 }
