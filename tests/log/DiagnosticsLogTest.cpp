@@ -69,8 +69,7 @@ TEST(DiagnosticsLog, InvalidBytesAreReplacedAndControlsShownOnOneLine) {
   unsigned char p[] = "\3a\x80z", q[] = "\3a\nb";
   kivtest::ConsoleCapture cap;
   __SendToConsole("caf\xC3\xA9 ok");
-  __SendToConsole("a\xFF"
-                  "b\xC3"); // a stray byte and a cut sequence
+  __SendToConsole("a\xFF\x62\xC3"); // a stray byte and a cut sequence
   KivDebugAlways("name: %s", "r\xE9sum\xE9");
   Debug(p);
   __SendToConsole("a\nb\r\tc\x1B[31m\x7F\x01 \\n \xC2\x85\xC2\xA0.");

@@ -7,6 +7,7 @@
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_err.h>
+#include <unicode/unistr.h>
 #include <unicode/ustring.h>
 
 #include <functional>
@@ -78,15 +79,9 @@ bool utf8ToUnits(const std::string& in, std::u16string& out) {
 }
 std::string unitsToUtf8(const std::u16string& in) {
   std::string out;
-  fill(out, in.size() * 3 + 4, [&](char* d, int32_t cap, UErrorCode* status) {
-    int32_t n = 0;
-    u_strToUTF8(d, cap, &n, in.data(), int32_t(in.size()), status);
-    return n;
-  });
-  return out;
+  return icu::UnicodeString(false, in.data(), int32_t(in.size())).toUTF8String(out);
 }
 
-// The service's results.
 bool serviceDecode(CFStringEncoding code, const std::string& in, std::u16string& out) {
   return fill(out, in.size() + 1, [&](char16_t* d, int32_t cap, UErrorCode*) {
     return platform::decode(code, in.data(), int32_t(in.size()), reinterpret_cast<UniChar*>(d),
@@ -122,7 +117,6 @@ std::vector<platform::KnownEncoding> singleByteEncodings() {
 const std::string kPad8 = "abcdefghijklmno";
 const std::u16string kPad16 = u"abcdefghijklmno";
 
-// Counts mismatches and reports the first few.
 struct Mismatches {
   int count = 0;
   void check(bool same, const std::string& what) {
