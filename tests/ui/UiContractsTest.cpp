@@ -63,8 +63,11 @@ TEST(ExactRoom, FileChoosers) {
   ASSERT_TRUE(kiv::platform::ensureGuiApplication());
   kivtest::TempDir t;
   const std::string file = t.write("caf\xC3\xA9.xml", "<a/>").string();
-  const std::string folder = t.str(), location = t.str() + "/new.xml";
-  char type[] = "xml", name[] = "new.xml";
+  // The location is proposed in Mac Roman and chosen as the dialog shows it, in UTF-8.
+  const std::string folder = t.str() + "/chosen folder",
+                    location = t.str() + "/R\xC3\xA9sum\xC3\xA9.txt";
+  std::filesystem::create_directory(folder);
+  char type[] = "xml", name[] = "R\x8Esum\x8E.txt";
   // Each chooser without a room (4096 bytes), with exactly the path and its terminator, and
   // with one byte less.
   auto rows = [&](const char* chooser, const std::string& path, auto call) {
@@ -90,4 +93,5 @@ TEST(ExactRoom, FileChoosers) {
   kivtest::checkRows(rows("doChooseFileLocation", location, [&](char* d, int n) {
     return n < 0 ? doChooseFileLocation(name, d) : doChooseFileLocation(name, d, n);
   }));
+  EXPECT_FALSE(std::filesystem::exists(location)) << "choosing a location creates no file";
 }

@@ -1,4 +1,4 @@
-// Editing parsed documents, importing trees, and a write-read-edit-import round trip.
+// Editing parsed documents, importing trees, and a write-edit-import round trip.
 #include <string>
 
 #include "XmlSupport.h"
@@ -70,7 +70,7 @@ TEST(XmlEdit, DeleteNodesAndTheirWhitespace) {
   EXPECT_EQ(xml.FindNode(nullptr, "b"), nullptr);
 }
 
-TEST(XmlImport, WriteReadEditImportRoundTrip) {
+TEST(XmlImport, WriteEditImportRoundTrip) {
   kivtest::TempDir dir;
   auto source = dir.path() / "source.xml";
   std::string longText(400, 'L'); // texts are imported whole, whatever their length
@@ -95,25 +95,6 @@ TEST(XmlImport, WriteReadEditImportRoundTrip) {
   KivXML r;
   ASSERT_EQ(r.OpenDoc(source.c_str()), 0);
   xmlNode* general = r.FindNode(nullptr, "general");
-  EXPECT_EQ("0:a & b", text([&](char* b) { return r.ReadNodeString("title", b, 512); }));
-  EXPECT_EQ("0:caf\xC3\xA9", text([&](char* b) { return r.ReadNodeString("roman", b, 512); }));
-  EXPECT_EQ("0:n=3", text([&](char* b) { return r.ReadNodeString("note", b, 512); }));
-  EXPECT_EQ("0:" + longText, text([&](char* b) { return r.ReadNodeString("long", b, 512); }));
-  EXPECT_EQ("0:/home/u/file 1.txt", text([&](char* b) { return r.ReadNodePath("path", b, 512); }));
-  EXPECT_EQ("0:" + std::string(100, 'z'),
-            text([&](char* b) { return r.ReadNodeBase64String("blob", b, 512); }));
-  EXPECT_EQ("0:7",
-            text([&](char* b) { return r.ReadNodeAttributeStringValue(general, "rev", b, 512); }));
-  EXPECT_EQ("0:-12", got<short>([&](auto& v) { return r.ReadNodeShort("count", v); }));
-  EXPECT_EQ("0:0.25", got<double>([&](auto& v) { return r.ReadNodeDouble("ratio", v); }));
-  RGBColor back = {};
-  EXPECT_EQ(r.ReadRGBColor("back", back), 0);
-  EXPECT_TRUE(back.red == 65535 && back.green == 0 && back.blue == 65535);
-  unsigned char p[256];
-  EXPECT_EQ(r.ReadNodeMacRomanString(r.FindNode(nullptr, "proman"), p, false), 0);
-  EXPECT_EQ(pascal(p), "p\xA5q");
-
-  // Edit: drop the first item, add a number to the general section.
   r.DeleteNode(r.FindNode(nullptr, "item", "id", "1"));
   ASSERT_NE(r.InsertNodeDouble(general, "added", 1.5), nullptr);
   auto copy = dir.path() / "copy.xml";

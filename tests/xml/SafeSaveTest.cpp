@@ -10,12 +10,10 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <vector>
 
 #include "ChildProcess.h"
 #include "ConsoleCapture.h"
@@ -25,11 +23,9 @@
 
 namespace fs = std::filesystem;
 using testing::HasSubstr;
-using xmltest::kHeader;
+using namespace xmltest;
 
 namespace {
-
-std::string slurp(const fs::path& p) { return kivtest::readFile(p); }
 
 std::string gunzip(const fs::path& p) {
   std::string out;
@@ -40,14 +36,6 @@ std::string gunzip(const fs::path& p) {
     pclose(pipe);
   }
   return out;
-}
-
-std::vector<std::string> entriesOf(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(folder))
-    names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 // The permission bits of the one hidden (temporary) file in the folder, or -1.
@@ -86,7 +74,6 @@ std::string accessControlList() {
 
 const std::string kDoc = kHeader + "<r>\n\t<a>1</a>\n</r>\n";
 
-// Writes the document kDoc to `path` and completes it.
 OSErr save(const std::string& path, bool compressed) {
   KivXML xml;
   OSErr e = xml.CreateDoc(path.c_str(), "r", compressed);
@@ -126,7 +113,7 @@ TEST(SafeSave, OutputGoesToExactlyTheFileCreated) {
     xml.CloseDoc();
     EXPECT_THAT(entriesOf(dir.path()), testing::UnorderedElementsAre(row.name, "sub")) << row.name;
     EXPECT_TRUE(fs::is_empty(dir.path() / "sub")) << row.name;
-    EXPECT_EQ(kDoc, row.compressed ? gunzip(file) : slurp(file)) << row.name;
+    EXPECT_EQ(kDoc, row.compressed ? gunzip(file) : readFile(file)) << row.name;
     struct stat st;
     ASSERT_EQ(0, stat(file.c_str(), &st));
     EXPECT_EQ(row.existing ? 0600u : 0640u, st.st_mode & 07777) << row.name;
@@ -146,7 +133,7 @@ TEST(SafeSave, KeepsAttributesAccessListOwnerAndLinks) {
   bool root = geteuid() == 0;
   if (root) ASSERT_EQ(0, chown(doc.c_str(), 65534, 65534));
   ASSERT_EQ(0, save(doc, false));
-  EXPECT_EQ(kDoc, slurp(doc));
+  EXPECT_EQ(kDoc, readFile(doc));
   EXPECT_EQ("4", attribute(doc, "user.kiv.label"));
   EXPECT_EQ("v", attribute(doc, "user.kivtest"));
   if (withAcl) EXPECT_EQ(acl, attribute(doc, "system.posix_acl_access"));
@@ -174,7 +161,7 @@ TEST(SafeSave, KeepsAttributesAccessListOwnerAndLinks) {
   fs::create_symlink(dir.path() / "link.xml", dir.path() / "link2.xml");
   ASSERT_EQ(0, save((dir.path() / "link2.xml").string(), false));
   EXPECT_TRUE(fs::is_symlink(dir.path() / "link.xml") && fs::is_symlink(dir.path() / "link2.xml"));
-  EXPECT_EQ(kDoc, slurp(dir.path() / "target.xml"));
+  EXPECT_EQ(kDoc, readFile(dir.path() / "target.xml"));
   fs::create_symlink("nowhere/x.xml", dir.path() / "lost.xml");
   EXPECT_EQ(-7, save((dir.path() / "lost.xml").string(), false)) << "its folder is missing";
 }
@@ -200,7 +187,7 @@ TEST(SafeSave, FailureAtTheEndIsReportedOnceAndKeepsTheOldFile) {
     });
     SCOPED_TRACE(compressed ? "compressed" : "plain");
     EXPECT_EQ("", outcome.failures);
-    EXPECT_EQ("previous", slurp(doc));
+    EXPECT_EQ("previous", readFile(doc));
     EXPECT_THAT(entriesOf(dir.path()), testing::ElementsAre("doc.xml"));
     const std::string& log = outcome.errorText;
     EXPECT_THAT(log, HasSubstr("KivXML::CloseDoc() : \"" + doc.string() + "\" not saved"));
@@ -238,7 +225,8 @@ TEST(SafeSave, InPlaceRewriteNeedsRoomFirst) {
     for (int i = 0; i < 40; ++i)
       f.expect(xml.AddNode("n", std::string(1000, 'n').c_str()) == 0, "a write failed");
     xml.CloseDoc();
-    f.expect(slurp(doc) == old && slurp(disk + "/alias.xml") == old, "the old content changed");
+    f.expect(readFile(doc) == old && readFile(disk + "/alias.xml") == old,
+             "the old content changed");
     f.expect(entriesOf(disk).size() == 2, "a temporary was left behind");
     return f.text;
   });
