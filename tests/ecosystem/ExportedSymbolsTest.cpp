@@ -26,9 +26,7 @@ struct Declared {
 };
 
 std::string withoutSpace(std::string text) {
-  text.erase(
-      std::remove_if(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c); }),
-      text.end());
+  std::erase_if(text, [](unsigned char c) { return std::isspace(c); });
   return text;
 }
 

