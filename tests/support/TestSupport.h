@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kivtest {
 
@@ -40,6 +41,8 @@ private:
 };
 
 std::string readFile(const std::filesystem::path& p);
+// The names in a folder, sorted (what a failed write or transfer may have left beside a file).
+std::vector<std::string> entriesOf(const std::filesystem::path& folder);
 
 // Folders of the project: the test data folder, the source root and the build root.
 std::filesystem::path dataDir();

@@ -15,6 +15,7 @@ namespace {
 
 using Messages = std::vector<std::string>;
 
+// Records the messages it receives, and tells when it is destroyed.
 class RecordingFeedback : public KIVFeedback {
 public:
   explicit RecordingFeedback(bool* destroyed = nullptr) : destroyed_(destroyed) {}

@@ -117,6 +117,7 @@ std::vector<platform::KnownEncoding> singleByteEncodings() {
 const std::string kPad8 = "abcdefghijklmno";
 const std::u16string kPad16 = u"abcdefghijklmno";
 
+// Counts mismatches and reports the first few.
 struct Mismatches {
   int count = 0;
   void check(bool same, const std::string& what) {

@@ -30,6 +30,7 @@ std::string numbered(const std::string& before, const std::string& after, size_t
   return s;
 }
 
+// Writes `chunks` times `chunk` between `head` and `tail`, gzip-compressed at the best ratio.
 void gzipFile(const std::string& path, const std::string& head, const std::string& chunk,
               size_t chunks, const std::string& tail) {
   gzFile f = gzopen(path.c_str(), "wb9");

@@ -74,6 +74,7 @@ std::string accessControlList() {
 
 const std::string kDoc = kHeader + "<r>\n\t<a>1</a>\n</r>\n";
 
+// Writes the document kDoc to `path` and completes it.
 OSErr save(const std::string& path, bool compressed) {
   KivXML xml;
   OSErr e = xml.CreateDoc(path.c_str(), "r", compressed);

@@ -1,7 +1,6 @@
 // Shared helpers of the KivXML tests.
 #pragma once
 
-#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <initializer_list>
@@ -20,16 +19,8 @@ namespace xmltest {
 
 const std::string kHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 
+using kivtest::entriesOf;
 using kivtest::readFile;
-
-// The names in a folder, sorted: the document and any temporary file left beside it.
-inline std::vector<std::string> entriesOf(const std::filesystem::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(folder))
-    names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // A KivXML object opened on a document written into a fresh temporary folder.
 class OpenedDoc {
